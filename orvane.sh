@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Orvane's one entry point on a Debian 12 machine.
+#   ./orvane.sh test            install what is missing, build with the sanitizers, run every test
+#   ./orvane.sh run             install what is missing, build, start the viewer stand-in on a
+#                               demo list and then Orvane
+#   ./orvane.sh bench           Release build, then the benchmarks
+#   ./orvane.sh fuzz SECONDS    build the fuzz targets with clang and run each for SECONDS
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+base_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+               libqt6svg6 libgl-dev)
+
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" = 0 ] || sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"
+    fi
+}
+
+configure_and_build() {
+    local dir=$1
+    shift
+    cmake -S "$top" -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+cmd=${1:-}
+case "$cmd" in
+test)
+    need_packages "${base_packages[@]}"
+    configure_and_build "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+    cd "$top/build-test"
+    ctest --output-on-failure -j "$jobs"
+    ;;
+run)
+    need_packages "${base_packages[@]}"
+    configure_and_build "$top/build-run" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=OFF
+    exec "$top/tools/run-demo.sh" "$top/build-run"
+    ;;
+bench)
+    need_packages "${base_packages[@]}" libbenchmark-dev
+    configure_and_build "$top/build-bench" -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF \
+        -DORVANE_BUILD_BENCH=ON
+    QT_QPA_PLATFORM=offscreen "$top/build-bench/bench/orvane-bench" "$top/build-bench"
+    ;;
+fuzz)
+    seconds=${2:?usage: ./orvane.sh fuzz SECONDS}
+    need_packages "${base_packages[@]}" clang libclang-rt-14-dev
+    exec "$top/fuzz/run-fuzz.sh" "$seconds"
+    ;;
+*)
+    sed -n '2,7p' "$0"
+    exit 2
+    ;;
+esac
