@@ -1,0 +1,151 @@
+#include "platform/UAutomationClient.h"
+
+#include "platform/UOrvaneError.h"
+#include "platform/URunningObjects.h"
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <algorithm>
+
+namespace {
+
+// A table of 100,000 channels is about 10 MB; a reply far beyond that is not a viewer's.
+constexpr qsizetype MaxReplySize = 256 * 1024 * 1024;
+
+int RemainingMs(const QDeadlineTimer& deadline) {
+    return static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 0, 60 * 60 * 1000));
+}
+
+[[noreturn]] void Fail(const QString& call, const QString& why) {
+    throw EAutomationError(QStringLiteral("DVBViewer automation (%1): %2").arg(call, why));
+}
+
+qint64 CellValue(const QJsonValue& cell) {
+    // Integers come as JSON numbers; a fraction is cut the way a variant conversion would.
+    const double d = cell.toDouble();
+    return cell.toInteger(static_cast<qint64>(std::clamp(d, -9.0e18, 9.0e18)));
+}
+
+} // namespace
+
+TAutomationClient::TAutomationClient(QString socketPath, int timeoutMs)
+    : FSocketPath(std::move(socketPath)), FTimeoutMs(timeoutMs) {
+}
+
+QJsonObject TAutomationClient::Call(const QJsonObject& request) const {
+    const QString call = request.value(u"call").toString();
+    const QDeadlineTimer deadline(FTimeoutMs);
+    QLocalSocket socket;
+    socket.connectToServer(FSocketPath);
+    if (!socket.waitForConnected(RemainingMs(deadline)))
+        Fail(call, QStringLiteral("cannot connect to the running DVBViewer (%1).")
+                       .arg(socket.errorString()));
+
+    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    while (socket.bytesToWrite() > 0) {
+        if (deadline.hasExpired() || !socket.waitForBytesWritten(RemainingMs(deadline)))
+            Fail(call,
+                 QStringLiteral("the request could not be sent (%1).").arg(socket.errorString()));
+    }
+
+    QByteArray reply;
+    for (;;) {
+        const qsizetype searchFrom = reply.size();
+        reply += socket.readAll();
+        const qsizetype end = reply.indexOf('\n', searchFrom);
+        if (end >= 0) {
+            reply.truncate(end);
+            break;
+        }
+        if (reply.size() > MaxReplySize)
+            Fail(call, QStringLiteral("the reply is too large."));
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            // A reply cut off by the closing connection is taken as it stands; none at all
+            // is an error.
+            if (reply.trimmed().isEmpty())
+                Fail(call, QStringLiteral("DVBViewer closed the connection without replying."));
+            break;
+        }
+        if (deadline.hasExpired())
+            Fail(call, QStringLiteral("DVBViewer did not reply within %1 seconds.")
+                           .arg(FTimeoutMs / 1000.0));
+        socket.waitForReadyRead(std::max(1, RemainingMs(deadline)));
+    }
+    socket.abort();
+
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(reply, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject())
+        Fail(call, QStringLiteral("the reply of DVBViewer cannot be read."));
+    QJsonObject object = doc.object();
+    if (object.contains(u"error"))
+        Fail(call, object.value(u"error").toString(QStringLiteral("unknown error")));
+    return object;
+}
+
+QString TAutomationClient::DataFolder() const {
+    QJsonObject request;
+    request.insert(QStringLiteral("call"), QStringLiteral("DataFolder"));
+    const QJsonValue result = Call(request).value(u"result");
+    if (!result.isString())
+        Fail(QStringLiteral("DataFolder"), QStringLiteral("the reply holds no folder."));
+    return result.toString();
+}
+
+TViewerChannelTable TAutomationClient::GetChannels() const {
+    const QString call = QStringLiteral("GetChannels");
+    QJsonObject request;
+    request.insert(QStringLiteral("call"), call);
+    const QJsonObject reply = Call(request);
+    const QJsonValue count = reply.value(u"count");
+    const QJsonValue rows = reply.value(u"rows");
+    if (!count.isDouble() || !rows.isArray())
+        Fail(call, QStringLiteral("the reply holds no channel table."));
+    const QJsonArray rowArray = rows.toArray();
+    const qint64 n = count.toInteger(-1);
+    if (n < 0 || n > rowArray.size())
+        Fail(call, QStringLiteral("the channel table holds %1 rows, not %2.")
+                       .arg(rowArray.size())
+                       .arg(count.toDouble()));
+
+    TViewerChannelTable table;
+    table.Rows.reserve(static_cast<size_t>(n));
+    for (qint64 i = 0; i < n; ++i) {
+        const QJsonValue rowValue = rowArray.at(i);
+        const QJsonArray cells = rowValue.toArray();
+        if (!rowValue.isArray() || cells.size() < ViewerTableColumns)
+            Fail(call, QStringLiteral("row %1 of the channel table has fewer than %2 columns.")
+                           .arg(i)
+                           .arg(ViewerTableColumns));
+        TViewerTableRow row{};
+        for (int c = 0; c < ViewerTableColumns; ++c) {
+            const QJsonValue cell = cells.at(c);
+            if (!cell.isDouble())
+                Fail(call, QStringLiteral("column %1 of row %2 is not a number.").arg(c).arg(i));
+            row[static_cast<size_t>(c)] = CellValue(cell);
+        }
+        table.Rows.push_back(row);
+    }
+    return table;
+}
+
+void TAutomationClient::SetCurrentChannelNr(int channelNumber) const {
+    QJsonObject request;
+    request.insert(QStringLiteral("call"), QStringLiteral("SetCurrentChannelNr"));
+    request.insert(QStringLiteral("value"), channelNumber);
+    if (!Call(request).value(u"result").toBool())
+        Fail(QStringLiteral("SetCurrentChannelNr"),
+             QStringLiteral("DVBViewer did not switch to channel %1.").arg(channelNumber));
+}
+
+TAutomationClient GetActiveObject(const QString& displayName, int timeoutMs) {
+    const std::optional<TRunningObject> entry = FindRunningObject(displayName);
+    if (!entry)
+        throw EAutomationError(
+            QStringLiteral("DVBViewer automation: no running object is registered as %1.")
+                .arg(displayName));
+    return TAutomationClient(entry->Socket, timeoutMs);
+}

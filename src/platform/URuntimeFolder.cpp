@@ -1,0 +1,89 @@
+#include "platform/URuntimeFolder.h"
+
+#include "platform/UOrvaneError.h"
+#include "platform/UProcessInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+QString RuntimeFolder() {
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString base;
+    if (!xdg.isEmpty())
+        base = QDir::cleanPath(xdg) + QStringLiteral("/orvane");
+    else
+        base = QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/orvane-") +
+               QString::number(CurrentUserId());
+    return base + u'/';
+}
+
+QString RuntimeSubFolder(const QString& name) {
+    return RuntimeFolder() + name + u'/';
+}
+
+bool EnsurePrivateFolder(const QString& folder) {
+    constexpr QFile::Permissions userOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    // R may sit in a shared temporary folder: other users must not plant entries in it.
+    const QString root = RuntimeFolder();
+    for (const QString& path : {root, folder}) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            // A folder someone else made in a shared temporary folder is not ours to trust.
+            if (static_cast<qint64>(info.ownerId()) != CurrentUserId())
+                return false;
+            continue;
+        }
+        if (!QDir().mkpath(path))
+            return false;
+        QFile::setPermissions(path, userOnly);
+    }
+    return QFileInfo(folder).isDir();
+}
+
+namespace {
+// Entries are a few dozen bytes; anything much larger is not one of ours.
+constexpr qint64 MaxEntrySize = 64 * 1024;
+} // namespace
+
+bool IsPlainFileName(const QString& name) {
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(u'\\') && !name.contains(QChar(0));
+}
+
+bool ReadRuntimeEntry(const QString& path, QJsonObject& object) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxEntrySize)
+        return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.read(MaxEntrySize));
+    if (!doc.isObject())
+        return false;
+    object = doc.object();
+    return true;
+}
+
+void WriteRuntimeEntry(const QString& folder, const QString& name, const QJsonObject& object) {
+    if (!IsPlainFileName(name))
+        throw EFCreateError(
+            QStringLiteral(
+                "Cannot create the entry \"%1\" in %2: the name is not a plain file name.")
+                .arg(name, folder));
+    if (!EnsurePrivateFolder(folder))
+        throw EFCreateError(QStringLiteral("Cannot create the folder %1.").arg(folder));
+    QSaveFile file(folder + name);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
+        throw EFCreateError(
+            QStringLiteral("Cannot write the file %1: %2").arg(folder + name, file.errorString()));
+}
+
+void RemoveOwnRuntimeEntry(const QString& path) {
+    QJsonObject object;
+    if (ReadRuntimeEntry(path, object) && object.value(u"pid").toInteger() != CurrentProcessId())
+        return;
+    QFile::remove(path);
+}
