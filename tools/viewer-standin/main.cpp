@@ -1,0 +1,332 @@
+// orvane-viewer-standin --data-folder DIR [--recorder] [--headless]
+//
+// Stands in for a running DVBViewer: serves DIR as its data folder, builds its channel table
+// from DIR/channels.dat (one row per record, in file order), switches to the channel it is
+// told and shows which one that is. With --recorder it also announces the recording service
+// as running. Everything it registers is removed again when it ends, also on SIGTERM and
+// SIGINT.
+
+#include "platform/UOrvaneError.h"
+#include "platform/UProcessInfo.h"
+#include "platform/URunningObjects.h"
+#include "platform/URuntimeFolder.h"
+#include "platform/UServices.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSocketNotifier>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const QString ViewerDisplayName = QStringLiteral("!{D0B1ACAD-1190-4E6D-BD60-41DFA6A28E30}");
+const QString RecorderService = QStringLiteral("DVBVRecorder");
+constexpr int TableColumns = 27;
+constexpr qsizetype HeaderSize = 7;
+constexpr qsizetype RecordSize = 132;
+// A request is one short line; a peer that sends more is not a client of ours.
+constexpr qsizetype MaxRequestSize = 64 * 1024;
+
+struct TViewerChannel {
+    std::array<qint64, TableColumns> Columns{};
+    QString Name;
+};
+
+quint16 U16(const char* p) {
+    return static_cast<quint16>(static_cast<quint8>(p[0]) | (static_cast<quint8>(p[1]) << 8));
+}
+
+quint32 U32(const char* p) {
+    return static_cast<quint32>(U16(p)) | (static_cast<quint32>(U16(p + 2)) << 16);
+}
+
+// The bytes of one 26-byte name field, never reaching outside it whatever its length says.
+QByteArray FieldText(const char* field) {
+    const int length = std::min<int>(static_cast<quint8>(field[0]), 25);
+    return QByteArray(field + 1, length);
+}
+
+// The tail of a long channel name kept behind the text of a root or category field.
+QByteArray FieldTail(const char* field) {
+    const int length = static_cast<quint8>(field[0]);
+    if (length > 23)
+        return QByteArray();
+    const int count = std::min<int>(static_cast<quint8>(field[1 + length]), 24 - length);
+    return QByteArray(field + 2 + length, count);
+}
+
+std::vector<TViewerChannel> ReadChannelFile(const QString& fileName) {
+    std::vector<TViewerChannel> channels;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return channels;
+    const QByteArray bytes = file.readAll();
+    // An incomplete last record is left out, as the viewer would not list it either.
+    for (qsizetype at = HeaderSize; at + RecordSize <= bytes.size(); at += RecordSize) {
+        const char* r = bytes.constData() + at;
+        TViewerChannel c;
+        c.Columns[3] = static_cast<quint8>(r[3]);
+        c.Columns[4] = static_cast<quint8>(r[0]);
+        c.Columns[5] = U32(r + 4);
+        c.Columns[6] = U32(r + 8);
+        c.Columns[23] = U16(r + 42);
+        c.Columns[25] = U16(r + 46);
+        c.Columns[26] = U16(r + 48);
+        c.Name = QString::fromLatin1(FieldText(r + 78) + FieldTail(r + 52) + FieldTail(r + 104));
+        channels.push_back(std::move(c));
+    }
+    return channels;
+}
+
+// The viewer counts its channels from 0; an entry that repeats the identity of the last
+// entry of its kind (TV or IPTV) is another audio track of it and takes no number.
+std::vector<int> NumberChannels(const std::vector<TViewerChannel>& channels) {
+    std::vector<int> recordOfNumber;
+    bool haveTV = false, haveIPTV = false;
+    qint64 lastTV = 0;
+    std::array<qint64, 4> lastIPTV{};
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const auto& col = channels[i].Columns;
+        const qint64 id = (col[26] & 0xFFFF) | ((col[23] & 0xFFFF) << 16) |
+                          ((col[25] & 0xFFFF) << 32) | (((col[4] + 1) & 0xFF) << 48);
+        if (((id >> 48) & 0xFF) == 5) {
+            const std::array<qint64, 4> key{id, col[5] & 0xFFFFFFFF, col[6] & 0xFFFFFFFF,
+                                            col[3] & 1};
+            if (haveIPTV && key == lastIPTV)
+                continue;
+            haveIPTV = true;
+            lastIPTV = key;
+        } else {
+            if (haveTV && id == lastTV)
+                continue;
+            haveTV = true;
+            lastTV = id;
+        }
+        recordOfNumber.push_back(static_cast<int>(i));
+    }
+    return recordOfNumber;
+}
+
+int SignalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    // Nothing but write() is safe here; the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+}
+
+class TStandin {
+public:
+    TStandin(QString dataFolder, bool recorder, bool headless)
+        : FDataFolder(std::move(dataFolder)), FRecorder(recorder), FHeadless(headless) {
+        FChannels = ReadChannelFile(FDataFolder + QStringLiteral("channels.dat"));
+        FRecordOfNumber = NumberChannels(FChannels);
+    }
+
+    ~TStandin() { Stop(); }
+
+    void Start() {
+        const QString socketFolder = RuntimeSubFolder(QStringLiteral("sockets"));
+        if (!EnsurePrivateFolder(socketFolder))
+            throw EFCreateError(QStringLiteral("Cannot create the folder %1.").arg(socketFolder));
+        const QString socketPath =
+            socketFolder + QStringLiteral("viewer-%1.sock").arg(CurrentProcessId());
+        QLocalServer::removeServer(socketPath);
+        FServer.setSocketOptions(QLocalServer::UserAccessOption);
+        if (!FServer.listen(socketPath))
+            throw EFCreateError(
+                QStringLiteral("Cannot listen on %1: %2").arg(socketPath, FServer.errorString()));
+        QObject::connect(&FServer, &QLocalServer::newConnection, &FServer, [this] { Accept(); });
+        RegisterRunningObject(ViewerDisplayName, FServer.fullServerName());
+        FRegistered = true;
+        if (FRecorder) {
+            RegisterService(RecorderService, ServiceStateRunning);
+            FServiceRegistered = true;
+        }
+        if (!FHeadless)
+            ShowWindow();
+        Print(QStringLiteral("Ready %1 channels").arg(FChannels.size()));
+    }
+
+    void Stop() {
+        if (FRegistered)
+            UnregisterRunningObject(ViewerDisplayName);
+        if (FServiceRegistered)
+            UnregisterService(RecorderService);
+        FRegistered = FServiceRegistered = false;
+        FServer.close();
+    }
+
+private:
+    void Accept() {
+        while (QLocalSocket* socket = FServer.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::readyRead, socket,
+                             [this, socket] { Serve(socket); });
+            if (socket->bytesAvailable() > 0)
+                Serve(socket);
+        }
+    }
+
+    void Serve(QLocalSocket* socket) {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > MaxRequestSize)
+                socket->abort();
+            return;
+        }
+        const QByteArray line = socket->readLine(MaxRequestSize);
+        const QJsonObject reply = Answer(QJsonDocument::fromJson(line).object());
+        socket->write(QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n');
+        socket->flush();
+        socket->disconnectFromServer();
+    }
+
+    QJsonObject Answer(const QJsonObject& request) {
+        QJsonObject reply;
+        const QString call = request.value(u"call").toString();
+        if (call == u"DataFolder") {
+            reply.insert(QStringLiteral("result"), FDataFolder);
+        } else if (call == u"GetChannels") {
+            QJsonArray rows;
+            for (const TViewerChannel& c : FChannels) {
+                QJsonArray row;
+                for (qint64 v : c.Columns)
+                    row.append(v);
+                rows.append(row);
+            }
+            reply.insert(QStringLiteral("count"), static_cast<qint64>(FChannels.size()));
+            reply.insert(QStringLiteral("rows"), rows);
+        } else if (call == u"SetCurrentChannelNr") {
+            const qint64 number = request.value(u"value").toInteger(-1);
+            if (number < 0 || number >= static_cast<qint64>(FRecordOfNumber.size())) {
+                reply.insert(QStringLiteral("error"),
+                             QStringLiteral("There is no channel number %1.").arg(number));
+            } else {
+                Tune(static_cast<int>(number));
+                reply.insert(QStringLiteral("result"), true);
+            }
+        } else {
+            reply.insert(QStringLiteral("error"), QStringLiteral("Unknown call \"%1\".").arg(call));
+        }
+        return reply;
+    }
+
+    void Tune(int number) {
+        const QString name = FChannels[static_cast<size_t>(FRecordOfNumber[number])].Name;
+        Print(QStringLiteral("Tuned %1 %2").arg(number).arg(name));
+        if (FTunedLabel)
+            FTunedLabel->setText(QStringLiteral("Channel %1: %2").arg(number).arg(name));
+    }
+
+    void ShowWindow() {
+        FWindow = std::make_unique<QWidget>();
+        FWindow->setWindowTitle(QStringLiteral("DVBViewer stand-in"));
+        auto* layout = new QVBoxLayout(FWindow.get());
+        layout->addWidget(
+            new QLabel(QStringLiteral("Data folder: %1\nChannels: %2%3")
+                           .arg(FDataFolder)
+                           .arg(FRecordOfNumber.size())
+                           .arg(FRecorder ? QStringLiteral("\nRecorder running") : QString())));
+        FTunedLabel = new QLabel(QStringLiteral("Not tuned"));
+        QFont font = FTunedLabel->font();
+        font.setPointSizeF(font.pointSizeF() * 2);
+        FTunedLabel->setFont(font);
+        layout->addWidget(FTunedLabel);
+        FWindow->resize(420, 140);
+        FWindow->show();
+    }
+
+    void Print(const QString& line) {
+        std::fputs(line.toLocal8Bit().constData(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
+    QString FDataFolder;
+    bool FRecorder;
+    bool FHeadless;
+    std::vector<TViewerChannel> FChannels;
+    std::vector<int> FRecordOfNumber;
+    QLocalServer FServer;
+    bool FRegistered = false;
+    bool FServiceRegistered = false;
+    std::unique_ptr<QWidget> FWindow;
+    QLabel* FTunedLabel = nullptr;
+};
+
+bool WantsHeadless(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--headless") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Headless runs need no display at all.
+    std::unique_ptr<QCoreApplication> app;
+    if (WantsHeadless(argc, argv))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvane-viewer-standin"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stands in for a running DVBViewer."));
+    parser.addHelpOption();
+    const QCommandLineOption dataFolder(QStringLiteral("data-folder"),
+                                        QStringLiteral("The viewer's data folder."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption recorder(QStringLiteral("recorder"),
+                                      QStringLiteral("Also run the recording service."));
+    const QCommandLineOption headless(QStringLiteral("headless"),
+                                      QStringLiteral("No window; print each tune on a line."));
+    parser.addOptions({dataFolder, recorder, headless});
+    parser.process(*app);
+    if (!parser.isSet(dataFolder)) {
+        std::fputs("orvane-viewer-standin: --data-folder DIR is required\n", stderr);
+        return 2;
+    }
+    const QString folder = QDir(parser.value(dataFolder)).absolutePath() + u'/';
+
+    if (::pipe(SignalPipe) != 0) {
+        std::perror("orvane-viewer-standin: pipe");
+        return 1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    QSocketNotifier notifier(SignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, app.get(),
+                     [] { QCoreApplication::quit(); });
+
+    TStandin standin(folder, parser.isSet(recorder), parser.isSet(headless));
+    try {
+        standin.Start();
+    } catch (const EOrvaneError& e) {
+        std::fprintf(stderr, "orvane-viewer-standin: %s\n", e.what());
+        return 1;
+    }
+    const int rc = app->exec();
+    standin.Stop();
+    return rc;
+}
