@@ -1,0 +1,256 @@
+#include "channels/UChannels.h"
+
+#include "platform/UAtomicFile.h"
+#include "platform/UOrvaneError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+QString HeaderID(const THeader& header) {
+    const char* id = header.ID;
+    const auto len = qsizetype(std::find(id, id + 4, '\0') - id);
+    return QString::fromLatin1(id, len);
+}
+
+QByteArray ReadWholeFile(const QString& FileName) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(FileName), file.errorString()));
+    QByteArray image = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(FileName), file.errorString()));
+    return image;
+}
+
+[[noreturn]] void RaiseStreamReadError() {
+    throw EReadError(QStringLiteral("Stream read error"));
+}
+
+} // namespace
+
+TChannels::TChannels() = default;
+
+TChannels::~TChannels() = default;
+
+TChannel* TChannels::Channel(int Index) const {
+    if (Index < 0 || Index >= Count())
+        return nullptr;
+    return fcs[size_t(Index)].get();
+}
+
+QString TChannels::ID() const {
+    return HeaderID(FHeader);
+}
+
+QString TChannels::Version() const {
+    return QStringLiteral("%1.%2").arg(FHeader.VersionHi).arg(FHeader.VersionLo);
+}
+
+// --- Reading -------------------------------------------------------------------------------
+
+void TChannels::LoadFromFile(const QString& FileName) {
+    LoadFromBytes(ReadWholeFile(FileName), FileName);
+}
+
+void TChannels::AppendFromFile(const QString& FileName, bool AsChecked) {
+    AppendFromBytes(ReadWholeFile(FileName), FileName, AsChecked);
+}
+
+void TChannels::AddFromFileAsDeleted(const QString& FileName) {
+    AddFromBytesAsDeleted(ReadWholeFile(FileName), FileName);
+}
+
+void TChannels::LoadFromBytes(const QByteArray& image, const QString& FileName) {
+    ReadImage(image, FileName, TReadMode::List, false);
+}
+
+void TChannels::AppendFromBytes(const QByteArray& image, const QString& FileName, bool AsChecked) {
+    ReadImage(image, FileName, TReadMode::Append, AsChecked);
+}
+
+void TChannels::AddFromBytesAsDeleted(const QByteArray& image, const QString& FileName) {
+    ReadImage(image, FileName, TReadMode::Deleted, false);
+}
+
+void TChannels::ReadImage(const QByteArray& image, const QString& FileName, TReadMode mode,
+                          bool AsChecked) {
+    Q_UNUSED(FileName);
+    if (image.size() < HeaderSize)
+        RaiseStreamReadError();
+    THeader header;
+    std::memcpy(&header, image.constData(), HeaderSize);
+    if (mode == TReadMode::List)
+        FHeader = header;
+    if (mode != TReadMode::Deleted && HeaderID(header) != QLatin1String(ChannelFileID))
+        throw EChannelException(
+            QStringLiteral("Wrong File ID: %1, correct is: B2C2").arg(HeaderID(header)));
+
+    const qsizetype complete = (image.size() - HeaderSize) / ChannelRecSize;
+    if (complete == 0 && image.size() == HeaderSize && mode != TReadMode::Deleted)
+        throw EChannelException(QStringLiteral("No Channels in file"));
+
+    fcs.reserve(fcs.size() + size_t(complete));
+    const char* data = image.constData() + HeaderSize;
+    for (qsizetype i = 0; i < complete; ++i) {
+        std::unique_ptr<TChannel> channel = TChannel::CreateFromBytes(data + i * ChannelRecSize);
+        if (mode == TReadMode::Append)
+            channel->IsChecked = AsChecked;
+        else if (mode == TReadMode::Deleted)
+            channel->State = csDeleted;
+        fcs.push_back(std::move(channel));
+    }
+    if ((image.size() - HeaderSize) % ChannelRecSize != 0)
+        RaiseStreamReadError();
+}
+
+// --- Writing -------------------------------------------------------------------------------
+
+QByteArray TChannels::ToBytes() const {
+    QByteArray image;
+    image.reserve(HeaderSize + qsizetype(fcs.size()) * ChannelRecSize);
+    image.append(reinterpret_cast<const char*>(&FHeader), HeaderSize);
+    for (const auto& channel : fcs)
+        image.append(reinterpret_cast<const char*>(&channel->Rec), ChannelRecSize);
+    return image;
+}
+
+QByteArray TChannels::ToBytes(const QList<int>& Indices) const {
+    QByteArray image;
+    image.reserve(HeaderSize + Indices.size() * ChannelRecSize);
+    image.append(reinterpret_cast<const char*>(&FHeader), HeaderSize);
+    for (int index : Indices) {
+        const TChannel* channel = Channel(index);
+        if (!channel)
+            throw EChannelException(QStringLiteral("List index out of bounds (%1)").arg(index));
+        image.append(reinterpret_cast<const char*>(&channel->Rec), ChannelRecSize);
+    }
+    return image;
+}
+
+void TChannels::SaveToFile(const QString& FileName) const {
+    WriteFileAtomically(FileName, ToBytes());
+}
+
+void TChannels::SaveToFile(const QString& FileName, const QList<int>& Indices) const {
+    WriteFileAtomically(FileName, ToBytes(Indices));
+}
+
+void TChannels::WriteHeaderToStream(QIODevice& aStream) const {
+    if (aStream.write(reinterpret_cast<const char*>(&FHeader), HeaderSize) != HeaderSize)
+        throw EWriteError(QStringLiteral("Stream write error"));
+}
+
+// --- Ownership -----------------------------------------------------------------------------
+
+void TChannels::ClearChannels() {
+    fcs.clear();
+}
+
+TChannel* TChannels::Add(std::unique_ptr<TChannel> aChannel) {
+    TChannel* channel = aChannel.get();
+    fcs.push_back(std::move(aChannel));
+    return channel;
+}
+
+void TChannels::Delete(int Index) {
+    if (Index < 0 || Index >= Count())
+        throw EChannelException(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    fcs.erase(fcs.begin() + Index);
+}
+
+void TChannels::Remove(TChannel* aChannel) {
+    const int index = IndexOf(aChannel);
+    if (index >= 0)
+        fcs.erase(fcs.begin() + index);
+}
+
+int TChannels::IndexOf(const TChannel* aChannel) const {
+    if (!aChannel)
+        return -1;
+    for (size_t i = 0; i < fcs.size(); ++i)
+        if (fcs[i].get() == aChannel)
+            return int(i);
+    return -1;
+}
+
+// --- Numbering and audio tracks ------------------------------------------------------------
+
+TChannel* TChannels::GetChannelByNo(int No) const {
+    if (No < 0)
+        return nullptr;
+    int number = -1;
+    for (const auto& channel : fcs) {
+        if (channel->IsMainChannel() && ++number == No)
+            return channel.get();
+    }
+    return nullptr;
+}
+
+int TChannels::GetChannelNo(const TChannel* aChannel) const {
+    if (!aChannel)
+        return -1;
+    int number = -1;
+    for (const auto& channel : fcs) {
+        if (channel->IsMainChannel())
+            ++number;
+        if (channel.get() == aChannel)
+            return number;
+    }
+    // A channel that is not in the list has no number.
+    return -1;
+}
+
+int TChannels::GetSubChannelCount(const TChannel* aMainChannel) const {
+    if (!aMainChannel || aMainChannel->IsSubChannel())
+        return 0;
+    const int index = IndexOf(aMainChannel);
+    if (index < 0)
+        return 0;
+    int count = 0;
+    for (size_t i = size_t(index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
+        ++count;
+    return count;
+}
+
+void TChannels::MakeMainAudioTrack(TChannel* sub, TChannel* main) {
+    const int subIndex = IndexOf(sub);
+    const int mainIndex = IndexOf(main);
+    if (subIndex < 0 || mainIndex < 0 || sub == main)
+        return;
+    sub->IsBookMarked = main->IsBookMarked;
+    sub->IsChecked = main->IsChecked;
+    sub->State = main->State;
+    main->IsBookMarked = false;
+    main->IsChecked = false;
+    main->State = csNormal;
+    sub->SetIsMainChannel(true);
+    main->SetIsSubChannel(true);
+    std::swap(fcs[size_t(subIndex)], fcs[size_t(mainIndex)]);
+}
+
+void TChannels::SwapAudioTracks(TChannel* sub1, TChannel* sub2) {
+    const int index1 = IndexOf(sub1);
+    const int index2 = IndexOf(sub2);
+    if (index1 < 0 || index2 < 0)
+        return;
+    std::swap(fcs[size_t(index1)], fcs[size_t(index2)]);
+}
+
+void TChannels::SetNID(TChannel* aMainChannel, quint16 aNID) {
+    if (!aMainChannel)
+        return;
+    aMainChannel->SetNID(aNID);
+    const int index = IndexOf(aMainChannel);
+    if (index < 0 || aMainChannel->IsSubChannel())
+        return;
+    for (size_t i = size_t(index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
+        fcs[i]->SetNID(aNID);
+}
