@@ -83,10 +83,18 @@ bool ShowBox(TMessageKind kind, const QString& text) {
 
 } // namespace
 
-void ShowInfoMessage(const QString& text) { ShowBox(TMessageKind::Information, text); }
-void ShowWarningMessage(const QString& text) { ShowBox(TMessageKind::Warning, text); }
-void ShowErrorMessage(const QString& text) { ShowBox(TMessageKind::Error, text); }
-bool AskConfirmation(const QString& text) { return ShowBox(TMessageKind::Confirmation, text); }
+void ShowInfoMessage(const QString& text) {
+    ShowBox(TMessageKind::Information, text);
+}
+void ShowWarningMessage(const QString& text) {
+    ShowBox(TMessageKind::Warning, text);
+}
+void ShowErrorMessage(const QString& text) {
+    ShowBox(TMessageKind::Error, text);
+}
+bool AskConfirmation(const QString& text) {
+    return ShowBox(TMessageKind::Confirmation, text);
+}
 bool AskWarningQuestion(const QString& text) {
     return ShowBox(TMessageKind::WarningQuestion, text);
 }
@@ -137,11 +145,21 @@ void TDialogSeam::Install() {
     Seam().Installed = true;
 }
 
-void TDialogSeam::Uninstall() { Seam() = TSeamState(); }
-bool TDialogSeam::Installed() { return Seam().Installed; }
-void TDialogSeam::AddAnswer(bool yes) { Seam().Answers.push_back(yes); }
-void TDialogSeam::AddFileName(const QString& fileName) { Seam().FileNames.push_back(fileName); }
-const std::vector<TShownMessage>& TDialogSeam::Shown() { return Seam().Shown; }
+void TDialogSeam::Uninstall() {
+    Seam() = TSeamState();
+}
+bool TDialogSeam::Installed() {
+    return Seam().Installed;
+}
+void TDialogSeam::AddAnswer(bool yes) {
+    Seam().Answers.push_back(yes);
+}
+void TDialogSeam::AddFileName(const QString& fileName) {
+    Seam().FileNames.push_back(fileName);
+}
+const std::vector<TShownMessage>& TDialogSeam::Shown() {
+    return Seam().Shown;
+}
 
 QStringList TDialogSeam::ShownTexts() {
     QStringList texts;
@@ -150,8 +168,12 @@ QStringList TDialogSeam::ShownTexts() {
     return texts;
 }
 
-int TDialogSeam::UnansweredQuestions() { return Seam().Unanswered; }
-void TDialogSeam::ClearShown() { Seam().Shown.clear(); }
+int TDialogSeam::UnansweredQuestions() {
+    return Seam().Unanswered;
+}
+void TDialogSeam::ClearShown() {
+    Seam().Shown.clear();
+}
 
 bool TDialogSeam::NextAnswer() {
     if (Seam().Answers.empty()) {

@@ -11,10 +11,10 @@ class QWidget;
 // test can answer them (see TDialogSeam) and run a whole command headless.
 
 enum class TMessageKind {
-    Information,  // "Information", one OK button
-    Warning,      // "Warning", one OK button
-    Error,        // "Error", one OK button
-    Confirmation, // "Confirm", "&Yes" / "&No", Yes the default
+    Information,     // "Information", one OK button
+    Warning,         // "Warning", one OK button
+    Error,           // "Error", one OK button
+    Confirmation,    // "Confirm", "&Yes" / "&No", Yes the default
     WarningQuestion, // "Warning", Yes / No, No the default (unsaved changes, overwrite)
 };
 

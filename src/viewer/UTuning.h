@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/UAutomationClient.h"
+
+#include <QtGlobal>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+class TChannel;
+
+// One channel that is not an IPTV channel, with the viewer's number for it.
+struct TTVRec {
+    qint64 ID = 0;
+    qint32 ChNo = -1;
+};
+
+// One IPTV channel: IPTV channels often share an identity, so address, port and the
+// encrypted flag tell them apart.
+struct TIPTVRec {
+    qint64 ID = 0;
+    quint32 IP = 0;
+    quint32 Port = 0;
+    bool Encrypted = false;
+    qint32 ChNo = -1;
+};
+
+// Maps channels to the numbers by which the running viewer selects them. The viewer counts
+// the entries of its list from 0, except that an entry repeating the last entry of its kind
+// (another audio track of that channel) takes no number.
+class TTuningManager {
+public:
+    const std::vector<TTVRec>& TVChannels() const { return FTVChannels; }
+    const std::vector<TIPTVRec>& IPTVChannels() const { return FIPTVChannels; }
+
+    // Reads the viewer's table when both tables are empty (and the viewer runs).
+    void GetChannelsIfNone();
+    // Rebuilds both tables from the running viewer; nothing changes when it does not run.
+    // Errors of the viewer are raised, and the tables then keep what they held.
+    void GetChannelsFromCOM();
+    // Rebuilds both tables from a viewer channel table (rows in the viewer's order).
+    void GetChannelsFromTable(const TViewerChannelTable& table);
+    // Rebuilds both tables from main channels in the order the viewer will list them.
+    void GetChannelsFromChannels(std::span<TChannel* const> channels);
+    void GetChannelsFromChannels(std::span<const TChannel* const> channels);
+
+    // The viewer's number for the channel, or -1.
+    int FindChannelNumber(const TChannel& aChannel) const;
+    bool CanTune(const TChannel& aChannel) const;
+    // Switches the running viewer to the channel; nothing happens without a number or viewer.
+    void Tune(const TChannel& aChannel);
+
+private:
+    struct TIPTVKey {
+        qint64 ID;
+        quint32 IP;
+        quint32 Port;
+        bool Encrypted;
+        bool operator==(const TIPTVKey&) const = default;
+    };
+    struct TIPTVKeyHash {
+        size_t operator()(const TIPTVKey& k) const noexcept;
+    };
+
+    void Clear();
+    void AddChannel(qint64 id, quint32 ip, quint32 port, bool encrypted, int& counter);
+    void AddTVChannel(const TTVRec& rec, int& counter);
+    void AddIPTVChannel(const TIPTVRec& rec, int& counter);
+    void SetViewerChannel(int number);
+
+    std::vector<TTVRec> FTVChannels;
+    std::vector<TIPTVRec> FIPTVChannels;
+    // First number per identity, so that a lookup from the 300 ms timer costs O(1) even for
+    // 100,000 channels; the first entry in table order wins, as a walk of the table would.
+    std::unordered_map<qint64, int> FTVFirst;
+    std::unordered_map<TIPTVKey, int, TIPTVKeyHash> FIPTVFirst;
+};
