@@ -155,17 +155,23 @@ bool SameLanguage(QStringView a, QStringView b) {
     return true;
 }
 
-// The channel's language code. Codes are ASCII in practice, and every ANSI code page agrees
-// with ASCII there, so the converter is only needed for the rare other byte.
-QString LanguageOf(const TChannel& channel) {
+// Codes are ASCII in practice, and every ANSI code page agrees with ASCII there, so the
+// bytes are compared as they stand and the converter is needed only for the rare other
+// byte; the test then costs no allocation per channel.
+bool HasLanguage(const TChannel& channel, QStringView lang) {
     const char* code = channel.Rec.TunerData.Language;
     qsizetype length = 0;
     while (length < qsizetype(sizeof channel.Rec.TunerData.Language) && code[length] != 0) {
         if (static_cast<unsigned char>(code[length]) >= 0x80)
-            return channel.Language();
+            return SameLanguage(lang, channel.Language());
         ++length;
     }
-    return QString::fromLatin1(code, length);
+    if (lang.size() != length)
+        return false;
+    for (qsizetype i = 0; i < length; ++i)
+        if (AsciiUpper(lang[i].unicode()) != AsciiUpper(char16_t(code[i])))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -173,7 +179,7 @@ QString LanguageOf(const TChannel& channel) {
 bool TChannel::HasAProperty(quint64 Checks, const QString& Lang) const {
     if ((Checks & PropertyBitsOf(*this)) != 0)
         return true;
-    return (Checks & PropertyBit(cpLanguage)) != 0 && SameLanguage(Lang, LanguageOf(*this));
+    return (Checks & PropertyBit(cpLanguage)) != 0 && HasLanguage(*this, Lang);
 }
 
 // --- Description --------------------------------------------------------------------------
