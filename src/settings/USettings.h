@@ -62,10 +62,19 @@ void ResetSettings();
 QString GetCommonAppDataFolder();
 // GetCommonAppDataFolder() + "Orvane" + separator.
 QString GetProgramDataFolder();
+// Creates the program data folder when it is missing; false when it cannot be created (or the
+// platform names no application data folder).
+bool EnsureProgramDataFolder();
 // The settings file in the program data folder.
 QString SettingsFileName();
 
+// Reads the settings file into the record; a missing file, section or key leaves the values in
+// force. An existing file that cannot be read raises EFOpenError (the record is left as it was).
 void LoadSettings();
+// Writes the record into the settings file, keeping everything else the file holds. Creates the
+// program data folder when needed; the file is replaced whole or not at all. Raises EFOpenError
+// when the existing file cannot be read (it is then left alone), EFCreateError or EWriteError
+// naming the file when it cannot be written.
 void SaveSettings();
 
 // The forced code page when one is chosen, else the system's ANSI code page.

@@ -1,0 +1,122 @@
+#include "settings/UCodePage.h"
+
+#include "platform/UCodePages.h"
+#include "settings/USettings.h"
+#include "settings/UShowHelpHook.h"
+#include "viewer/UMessages.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+TfrmCodePage::TfrmCodePage(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmCodePage"));
+    setWindowTitle(QStringLiteral("Force CodePage"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(440, 204);
+
+    rgCodePage = new QGroupBox(QStringLiteral("&Select Codepage"), this);
+    rgCodePage->setObjectName(QStringLiteral("rgCodePage"));
+    rbSystemCodePage = new QRadioButton(QStringLiteral("Default system CodePage:"), rgCodePage);
+    rbSystemCodePage->setObjectName(QStringLiteral("rbSystemCodePage"));
+    rbForcedCodePage = new QRadioButton(QStringLiteral("Force another Codepage:"), rgCodePage);
+    rbForcedCodePage->setObjectName(QStringLiteral("rbForcedCodePage"));
+    FItems = new QButtonGroup(this);
+    FItems->addButton(rbSystemCodePage, 0);
+    FItems->addButton(rbForcedCodePage, 1);
+
+    edtCodePage = new QLineEdit(rgCodePage);
+    edtCodePage->setObjectName(QStringLiteral("edtCodePage"));
+    edtCodePage->setAccessibleName(QStringLiteral("Force another Codepage:"));
+    edtCodePage->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtCodePage));
+    edtCodePage->setMaximumWidth(120);
+
+    auto* items = new QGridLayout(rgCodePage);
+    items->setColumnStretch(2, 1);
+    items->addWidget(rbSystemCodePage, 0, 0, 1, 3);
+    items->addWidget(rbForcedCodePage, 1, 0);
+    items->addWidget(edtCodePage, 1, 1);
+
+    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnHelp = new QPushButton(QStringLiteral("&Help"), this);
+    btnHelp->setObjectName(QStringLiteral("btnHelp"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    buttons->addWidget(btnHelp);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(rgCodePage);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    // F1 reaches the dialog whichever control has the focus; Esc is QDialog's own Cancel.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(f1, &QShortcut::activated, this, &TfrmCodePage::btnHelpClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmCodePage::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnHelp, &QPushButton::clicked, this, &TfrmCodePage::btnHelpClick);
+
+    FormShow();
+
+    connect(FItems, &QButtonGroup::idClicked, this, &TfrmCodePage::ControlChanged);
+    connect(edtCodePage, &QLineEdit::textChanged, this, &TfrmCodePage::ControlChanged);
+}
+
+void TfrmCodePage::FormShow() {
+    const TSettings& s = Settings();
+    // Any index but 0 forces the code page, so any such value shows the second item.
+    (s.CodepageIndex != 0 ? rbForcedCodePage : rbSystemCodePage)->setChecked(true);
+    edtCodePage->setText(s.ForcedCodePage == -1 ? QString() : QString::number(s.ForcedCodePage));
+    rbSystemCodePage->setText(QStringLiteral("Default system CodePage: ") +
+                              QString::number(SystemAnsiCodePage()));
+    btnOK->setEnabled(false);
+}
+
+void TfrmCodePage::ControlChanged() {
+    btnOK->setEnabled(true);
+}
+
+void TfrmCodePage::btnOKClick() {
+    // A number that cannot be a code page would garble every name later, so it is refused here
+    // and nothing changes until the user corrects it or cancels.
+    const QString text = edtCodePage->text();
+    int forced = -1;
+    if (!text.isEmpty()) {
+        bool ok = false;
+        forced = text.toInt(&ok);
+        if (!ok) {
+            ShowErrorMessage(
+                QStringLiteral("%1 is not a valid code page number: it is too large.").arg(text));
+            return;
+        }
+        if (!IsKnownCodePage(forced)) {
+            ShowErrorMessage(
+                QStringLiteral("Code page %1 is not known on this system.").arg(forced));
+            return;
+        }
+    }
+    TSettings& s = Settings();
+    s.CodepageIndex = FItems->checkedId() == 1 ? 1 : 0;
+    s.ForcedCodePage = forced;
+    accept();
+}
+
+void TfrmCodePage::btnHelpClick() {
+    CallShowHelpPage(HelpPageCodePage);
+}

@@ -1,0 +1,413 @@
+#include "common/TestSupport.h"
+#include "platform/UOrvaneError.h"
+#include "settings/UIniFile.h"
+#include "settings/USettings.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray Bom("\xEF\xBB\xBF");
+
+// The file's text without the byte order mark, split at CR LF.
+QStringList FileLines(const QString& fileName) {
+    QByteArray bytes = ReadWholeFile(fileName);
+    if (bytes.startsWith(Bom))
+        bytes.remove(0, 3);
+    QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FRoot;
+    int FRun = 0;
+
+    QString IniName() const { return SettingsFileName(); }
+    // A settings file holding one section Orvane with these lines.
+    void WriteOrvane(const QByteArray& lines) {
+        QVERIFY(WriteWholeFile(IniName(), "[Orvane]\r\n" + lines));
+    }
+
+private Q_SLOTS:
+    void init() {
+        // Every case starts with a data folder of its own that does not exist yet.
+        QVERIFY(FRoot.isValid());
+        const QString data = FRoot.filePath(QStringLiteral("run%1/data").arg(++FRun));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        ResetSettings();
+    }
+
+    void programDataFolderFollowsDataHome() {
+        const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+        QCOMPARE(GetCommonAppDataFolder(), data + u'/');
+        QCOMPARE(GetProgramDataFolder(), data + QStringLiteral("/Orvane/"));
+        QCOMPARE(SettingsFileName(), data + QStringLiteral("/Orvane/Orvane.Ini"));
+        QVERIFY(!QDir(GetProgramDataFolder()).exists());
+        QVERIFY(EnsureProgramDataFolder());
+        QVERIFY(QDir(GetProgramDataFolder()).exists());
+        QVERIFY(EnsureProgramDataFolder());
+    }
+
+    void ensureProgramDataFolderFailsUnderAFile() {
+        const QString blocker = FRoot.filePath(QStringLiteral("blocker%1").arg(FRun));
+        QVERIFY(WriteWholeFile(blocker, "not a folder"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        QVERIFY(!EnsureProgramDataFolder());
+    }
+
+    void firstRunWritesEveryKeyInOrder() {
+        LoadSettings(); // no file: nothing changes
+        QCOMPARE(Settings().PathMode, quint8(2));
+        QCOMPARE(Settings().ChannelSeparator, QStringLiteral("   \u2022   "));
+
+        SaveSettings(); // also creates the missing folders
+        const QByteArray bytes = ReadWholeFile(IniName());
+        QVERIFY(bytes.startsWith(QByteArray(Bom + "[Orvane]\r\n")));
+        const QStringList expected = {
+            QStringLiteral("[Orvane]"),
+            QStringLiteral("PathMode=2"),
+            QStringLiteral("DVBViewerDataFolder="),
+            QStringLiteral("DefaultWorkFolder="),
+            QStringLiteral("ConfirmSaveDVBViewer=1"),
+            QStringLiteral("ConfirmOverwriteFile=1"),
+            QStringLiteral("Version=0.3.0.0"),
+            QStringLiteral("DoInfoFileSaved=1"),
+            QStringLiteral("ConfirmDeleteChecked=1"),
+            QStringLiteral("frmMainTop=50"),
+            QStringLiteral("frmMainLeft=50"),
+            QStringLiteral("frmMainClientHeight=608"),
+            QStringLiteral("frmMainClientWidth=720"),
+            QStringLiteral("frmCheckingTop=200"),
+            QStringLiteral("frmCheckingLeft=200"),
+            QStringLiteral("frmCheckingClientWidth=360"),
+            QStringLiteral("frmCheckingClientHeight=700"),
+            QStringLiteral("frmFoldersLeft=200"),
+            QStringLiteral("frmFoldersTop=100"),
+            QStringLiteral("frmMakeManHappyTop=200"),
+            QStringLiteral("frmMakeManHappyLeft=200"),
+            QStringLiteral("frmMakeManHappyClientHeight=586"),
+            QStringLiteral("frmMakeManHappyClientWidth=413"),
+            QStringLiteral("frmGoToTop=200"),
+            QStringLiteral("frmGoToLeft=200"),
+            QStringLiteral("frmSearchLeft=200"),
+            QStringLiteral("frmSearchTop=200"),
+            QStringLiteral("frmCheckCategoriesLeft=200"),
+            QStringLiteral("frmCheckCategoriesTop=100"),
+            QStringLiteral("frmCheckCategoriesClientHeight=565"),
+            QStringLiteral("frmCheckCategoriesClientWidth=417"),
+            QStringLiteral("frmRestoreLeft=200"),
+            QStringLiteral("frmRestoreTop=100"),
+            QStringLiteral("frmRestoreClientHeight=570"),
+            QStringLiteral("frmRestoreClientWidth=426"),
+            QStringLiteral("tvChannelsWidth=400"),
+            QStringLiteral("CodepageIndex=0"),
+            QStringLiteral("ForcedCodePage=-1"),
+            QStringLiteral("FreeDragAndDropAllowed=0"),
+            QStringLiteral("frmGoToVisible=0"),
+            QStringLiteral("frmCheckingVisible=0"),
+            QStringLiteral("ChannelSeparator=\"   \u2022   \""),
+            QStringLiteral("RootSeparator=\"   >>>>>>\""),
+            QString(),
+        };
+        QCOMPARE(FileLines(IniName()), expected);
+    }
+
+    void everyValueSurvivesARoundTrip() {
+        TSettings& s = Settings();
+        s.PathMode = 1;
+        s.DVBViewerDataFolder = QStringLiteral("/srv/DVB Viewer/\u0416/");
+        s.DefaultWorkFolder = QStringLiteral("  work  ");
+        s.ConfirmOverwriteFile = false;
+        s.CodepageIndex = 1;
+        s.ForcedCodePage = 1251;
+        s.FreeDragAndDropAllowed = true;
+        s.frmCheckingVisible = true;
+        s.frmRestoreClientWidth = -3;
+        s.tvChannelsWidth = 123;
+        SaveSettings();
+        const TSettings saved = s;
+        ResetSettings();
+        LoadSettings();
+        QCOMPARE(s.PathMode, quint8(1));
+        QCOMPARE(s.DVBViewerDataFolder, saved.DVBViewerDataFolder);
+        // Unquoted texts lose their end blanks, as in every INI file.
+        QCOMPARE(s.DefaultWorkFolder, QStringLiteral("work"));
+        QCOMPARE(s.ConfirmOverwriteFile, false);
+        QCOMPARE(s.ConfirmSaveDVBViewer, true);
+        QCOMPARE(s.CodepageIndex, 1);
+        QCOMPARE(s.ForcedCodePage, 1251);
+        QCOMPARE(s.FreeDragAndDropAllowed, true);
+        QCOMPARE(s.frmCheckingVisible, true);
+        QCOMPARE(s.frmGoToVisible, false);
+        QCOMPARE(s.frmRestoreClientWidth, -3);
+        QCOMPARE(s.tvChannelsWidth, 123);
+    }
+
+    void foreignContentKeptCommentsDropped() {
+        QVERIFY(WriteWholeFile(IniName(), "stray line before any section\r\n"
+                                          "; a comment\r\n"
+                                          "[Other]\r\n"
+                                          "  Foo  =  bar baz  \r\n"
+                                          "   lone line   \r\n"
+                                          "\r\n"
+                                          "[orvane]\r\n"
+                                          "Unknown=5\r\n"
+                                          "; another comment\r\n"
+                                          "pathMODE = 1\r\n"
+                                          "Version=0.1\r\n"
+                                          "[Last]\r\n"
+                                          "x=1"));
+        LoadSettings();
+        QCOMPARE(Settings().PathMode, quint8(1));
+        Settings().PathMode = 0;
+        SaveSettings();
+
+        const QStringList lines = FileLines(IniName());
+        const QStringList head = {
+            QStringLiteral("[Other]"),
+            QStringLiteral("Foo=bar baz"),
+            QStringLiteral("lone line"),
+            QString(),
+            QStringLiteral("[orvane]"),
+            QStringLiteral("Unknown=5"),
+            QStringLiteral("pathMODE=0"),
+            QStringLiteral("Version=0.3.0.0"),
+            QStringLiteral("DVBViewerDataFolder="),
+        };
+        QCOMPARE(lines.mid(0, head.size()), head);
+        const QStringList tail = {QStringLiteral("RootSeparator=\"   >>>>>>\""), QString(),
+                                  QStringLiteral("[Last]"), QStringLiteral("x=1"), QString()};
+        QCOMPARE(lines.mid(lines.size() - tail.size()), tail);
+        // Each key stands once: 42 keys, 2 foreign lines, 3 headers, 3 empty lines, 2 more.
+        QCOMPARE(lines.size(), 42 + 2 + 3 + 3 + 2);
+        for (const QString& line : lines) {
+            QVERIFY2(!line.startsWith(u';'), qPrintable(line));
+            QVERIFY2(!line.startsWith(QStringLiteral("stray")), qPrintable(line));
+        }
+    }
+
+    void separatorReadsFromFile_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two quotes are empty") << QByteArray("\"\"") << QString();
+        QTest::newRow("one quote is empty") << QByteArray("\"") << QString();
+        QTest::newRow("nothing") << QByteArray("") << QString();
+        QTest::newRow("hand-edited without quotes") << QByteArray("abc") << QStringLiteral("abc");
+        QTest::newRow("unquoted blanks are trimmed")
+            << QByteArray("   a b   ") << QStringLiteral("a b");
+        QTest::newRow("quoted blanks kept") << QByteArray("  \"  - \"  ") << QStringLiteral("  - ");
+        QTest::newRow("one pair removed") << QByteArray("\"\"abc\"\"") << QStringLiteral("\"abc\"");
+        QTest::newRow("only a closing quote") << QByteArray("abc\"") << QStringLiteral("abc");
+        QTest::newRow("only an opening quote") << QByteArray("\"abc") << QStringLiteral("abc");
+        QTest::newRow("quote inside") << QByteArray("a\"b") << QStringLiteral("a\"b");
+        QTest::newRow("utf-8") << QByteArray("\" \xE2\x80\xA2 \"") << QStringLiteral(" \u2022 ");
+    }
+    void separatorReadsFromFile() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, expected);
+        WriteOrvane("ChannelSeparator=" + stored + "\r\nRootSeparator=" + stored + "\r\n");
+        LoadSettings();
+        QCOMPARE(Settings().ChannelSeparator, expected);
+        QCOMPARE(Settings().RootSeparator, expected);
+    }
+
+    void separatorSurvivesSaveAndLoad_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("empty") << QString() << QStringLiteral("ChannelSeparator=\"\"");
+        QTest::newRow("typed with quotes")
+            << QStringLiteral("\"abc\"") << QStringLiteral("ChannelSeparator=\"\"abc\"\"");
+        QTest::newRow("blanks at the ends")
+            << QStringLiteral("  ::  ") << QStringLiteral("ChannelSeparator=\"  ::  \"");
+        QTest::newRow("one quote")
+            << QStringLiteral("\"") << QStringLiteral("ChannelSeparator=\"\"\"");
+        QTest::newRow("only blanks")
+            << QStringLiteral("   ") << QStringLiteral("ChannelSeparator=\"   \"");
+    }
+    void separatorSurvivesSaveAndLoad() {
+        QFETCH(QString, typed);
+        QFETCH(QString, line);
+        Settings().ChannelSeparator = typed;
+        Settings().RootSeparator = typed;
+        SaveSettings();
+        QVERIFY(FileLines(IniName()).contains(line));
+        ResetSettings();
+        LoadSettings();
+        QCOMPARE(Settings().ChannelSeparator, typed);
+        QCOMPARE(Settings().RootSeparator, typed);
+    }
+
+    void missingSeparatorKeepsValueInForce() {
+        WriteOrvane("PathMode=1\r\n");
+        Settings().ChannelSeparator = QStringLiteral("\"q\"");
+        LoadSettings();
+        QCOMPARE(Settings().ChannelSeparator, QStringLiteral("\"q\""));
+        QCOMPARE(Settings().RootSeparator, QStringLiteral("   >>>>>>"));
+    }
+
+    void integerValues_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("expected");
+        const int def = 50;
+        QTest::newRow("decimal") << QByteArray("77") << 77;
+        QTest::newRow("blanks trimmed") << QByteArray("   77   ") << 77;
+        QTest::newRow("negative") << QByteArray("-5") << -5;
+        QTest::newRow("plus sign") << QByteArray("+7") << 7;
+        QTest::newRow("dollar hex") << QByteArray("$1F") << 31;
+        QTest::newRow("0x hex") << QByteArray("0x1f") << 31;
+        QTest::newRow("0X hex") << QByteArray("0X10") << 16;
+        QTest::newRow("hex all bits") << QByteArray("$FFFFFFFF") << -1;
+        QTest::newRow("largest") << QByteArray("2147483647") << 2147483647;
+        QTest::newRow("smallest") << QByteArray("-2147483648") << int(-2147483647 - 1);
+        QTest::newRow("empty") << QByteArray("") << def;
+        QTest::newRow("word") << QByteArray("abc") << def;
+        QTest::newRow("trailing junk") << QByteArray("12abc") << def;
+        QTest::newRow("inner blank") << QByteArray("1 2") << def;
+        QTest::newRow("decimal overflow") << QByteArray("2147483648") << def;
+        QTest::newRow("long overflow") << QByteArray("99999999999999999999999") << def;
+        QTest::newRow("hex overflow") << QByteArray("$100000000") << def;
+        QTest::newRow("dollar alone") << QByteArray("$") << def;
+        QTest::newRow("0x alone") << QByteArray("0x") << def;
+        QTest::newRow("hex digit in decimal") << QByteArray("1F") << def;
+        QTest::newRow("sign alone") << QByteArray("-") << def;
+        QTest::newRow("fraction") << QByteArray("1.5") << def;
+    }
+    void integerValues() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, expected);
+        WriteOrvane("frmMainLeft=" + stored + "\r\n");
+        LoadSettings();
+        QCOMPARE(Settings().frmMainLeft, expected);
+        QCOMPARE(Settings().frmMainTop, 50);
+    }
+
+    void booleanValues_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("confirmSave"); // default true
+        QTest::addColumn<bool>("freeDrag");    // default false
+        QTest::newRow("zero") << QByteArray("0") << false << false;
+        QTest::newRow("one") << QByteArray("1") << true << true;
+        QTest::newRow("any non-zero") << QByteArray("2") << true << true;
+        QTest::newRow("negative") << QByteArray("-1") << true << true;
+        QTest::newRow("hex zero") << QByteArray("$0") << false << false;
+        QTest::newRow("hex non-zero") << QByteArray("0x10") << true << true;
+        QTest::newRow("word keeps default") << QByteArray("true") << true << false;
+        QTest::newRow("empty keeps default") << QByteArray("") << true << false;
+    }
+    void booleanValues() {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, confirmSave);
+        QFETCH(bool, freeDrag);
+        WriteOrvane("ConfirmSaveDVBViewer=" + stored + "\r\nFreeDragAndDropAllowed=" + stored);
+        LoadSettings();
+        QCOMPARE(Settings().ConfirmSaveDVBViewer, confirmSave);
+        QCOMPARE(Settings().FreeDragAndDropAllowed, freeDrag);
+    }
+
+    void pathMode_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("absent") << QByteArray("CodepageIndex=0") << 2;
+        QTest::newRow("no path") << QByteArray("PathMode=0") << 0;
+        QTest::newRow("small path") << QByteArray("PathMode=1") << 1;
+        QTest::newRow("full path") << QByteArray("PathMode=2") << 2;
+        QTest::newRow("seven") << QByteArray("PathMode=7") << 2;
+        QTest::newRow("negative") << QByteArray("PathMode=-1") << 2;
+        QTest::newRow("wraps to a byte 0") << QByteArray("PathMode=256") << 2;
+        QTest::newRow("malformed") << QByteArray("PathMode=x") << 2;
+    }
+    void pathMode() {
+        QFETCH(QByteArray, line);
+        QFETCH(int, expected);
+        Settings().PathMode = 2;
+        WriteOrvane(line + "\r\n");
+        LoadSettings();
+        QCOMPARE(int(Settings().PathMode), expected);
+    }
+
+    void readsWithOrWithoutByteOrderMark_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray body = "[Orvane]\r\nPathMode=0\r\nChannelSeparator=\"\xE2\x80\xA2\"\r\n";
+        QTest::newRow("with mark") << QByteArray(Bom + body);
+        QTest::newRow("without mark") << body;
+        QTest::newRow("line feeds only")
+            << QByteArray(Bom + QByteArray(body).replace("\r\n", "\n"));
+        QTest::newRow("carriage returns only") << QByteArray(body).replace("\r\n", "\r");
+        QTest::newRow("no final line end") << QByteArray(Bom + body.chopped(2));
+    }
+    void readsWithOrWithoutByteOrderMark() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(WriteWholeFile(IniName(), bytes));
+        LoadSettings();
+        QCOMPARE(Settings().PathMode, quint8(0));
+        QCOMPARE(Settings().ChannelSeparator, QStringLiteral("\u2022"));
+        SaveSettings();
+        const QByteArray written = ReadWholeFile(IniName());
+        QVERIFY(
+            written.startsWith(QByteArray(Bom + "[Orvane]\r\nPathMode=0\r\nChannelSeparator=")));
+        QCOMPARE(written.count(Bom), 1);
+    }
+
+    void firstSectionOfTwoWithOneName() {
+        WriteOrvane("PathMode=0\r\n[Orvane]\r\nPathMode=1\r\nFreeDragAndDropAllowed=1\r\n");
+        LoadSettings();
+        QCOMPARE(Settings().PathMode, quint8(0));
+        QCOMPARE(Settings().FreeDragAndDropAllowed, false);
+        SaveSettings();
+        const QStringList lines = FileLines(IniName());
+        // The second copy is foreign content now and stays as it was.
+        QCOMPARE(lines.count(QStringLiteral("[Orvane]")), 2);
+        QVERIFY(lines.contains(QStringLiteral("PathMode=1")));
+    }
+
+    void lineBreakInValueStaysOneLine() {
+        Settings().DVBViewerDataFolder = QStringLiteral("/a\r\n[Evil]\nb/");
+        SaveSettings();
+        TIniFile ini(IniName());
+        QVERIFY(!ini.SectionExists(QStringLiteral("Evil")));
+        QCOMPARE(ini.ReadString(QStringLiteral("Orvane"), QStringLiteral("DVBViewerDataFolder"),
+                                QString()),
+                 QStringLiteral("/a  [Evil] b/"));
+    }
+
+    void effectiveCodePageFollowsForcedOne() {
+        WriteOrvane("CodepageIndex=1\r\nForcedCodePage=1251\r\n");
+        LoadSettings();
+        QCOMPARE(Settings().PathMode, quint8(2));
+        QCOMPARE(EffectiveCodePage(), 1251);
+    }
+
+    void failedWriteIsReportedAndLeavesFileAlone() {
+        // A folder standing where the file should be cannot be replaced by a file.
+        QVERIFY(QDir().mkpath(IniName()));
+        try {
+            SaveSettings();
+            QFAIL("no error raised");
+        } catch (const EFileError& e) {
+            QVERIFY(e.ClassName() == QStringLiteral("EFCreateError") ||
+                    e.ClassName() == QStringLiteral("EWriteError") ||
+                    e.ClassName() == QStringLiteral("EFOpenError"));
+            QVERIFY2(e.Message().contains(QStringLiteral("Orvane.Ini")), qPrintable(e.Message()));
+        }
+        QVERIFY(QFileInfo(IniName()).isDir());
+    }
+
+    void uncreatableFolderIsReported() {
+        const QString blocker = FRoot.filePath(QStringLiteral("blocker%1").arg(FRun));
+        QVERIFY(WriteWholeFile(blocker, "not a folder"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, SaveSettings());
+        QCOMPARE(ReadWholeFile(blocker), QByteArray("not a folder"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
