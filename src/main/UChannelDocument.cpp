@@ -1,0 +1,480 @@
+#include "main/UChannelDocument.h"
+
+#include "channels/UChannel.h"
+#include "channels/UChannelRec.h"
+#include "channels/UChannels.h"
+#include "main/UChannelTreeModel.h"
+#include "platform/UAtomicFile.h"
+#include "platform/UOrvaneError.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+#include "viewer/UTuning.h"
+#include "viewer/UViewerEnvironment.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <cstdio>
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool GChannelsModified = false;
+
+const QString& DialogFilter() {
+    static const QString filter = QStringLiteral("DVBViewer channel list (*.dat)");
+    return filter;
+}
+
+// A name typed without an extension gets the list extension, as the save dialogs promise.
+QString WithDefaultExtension(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QStringLiteral(".dat");
+}
+
+bool SamePath(const QString& a, const QString& b) {
+#ifdef Q_OS_WIN
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
+bool IsPathSeparator(QChar c) {
+#ifdef Q_OS_WIN
+    return c == u'\\' || c == u'/' || c == u':';
+#else
+    return c == u'/';
+#endif
+}
+
+QString ClassNameOf(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const EOrvaneError*>(&e))
+        return error->ClassName();
+    return QStringLiteral("Exception");
+}
+
+QString MessageOf(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const EOrvaneError*>(&e))
+        return error->Message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+bool Exists(const QString& path) {
+    return QFileInfo::exists(path);
+}
+// A companion is read only when it is a file; a folder of that name is not one.
+bool IsFile(const QString& path) {
+    return QFileInfo(path).isFile();
+}
+
+void AppendRecord(QByteArray& image, const TChannel& channel) {
+    image.append(reinterpret_cast<const char*>(&channel.Rec), ChannelRecSize);
+}
+
+QByteArray HeaderImage(const TChannels& channels, qsizetype records) {
+    QByteArray image;
+    image.reserve(HeaderSize + records * ChannelRecSize);
+    image.append(reinterpret_cast<const char*>(&channels.Header()), HeaderSize);
+    return image;
+}
+
+// The enabling timer pauses while a file is read in, and runs again however the read ends.
+class TLoadingGuard {
+public:
+    explicit TLoadingGuard(TChannelDocument& document) : FDocument(document) {
+        Q_EMIT FDocument.LoadingStarted();
+    }
+    ~TLoadingGuard() { Q_EMIT FDocument.LoadingFinished(); }
+    TLoadingGuard(const TLoadingGuard&) = delete;
+    TLoadingGuard& operator=(const TLoadingGuard&) = delete;
+
+private:
+    TChannelDocument& FDocument;
+};
+
+} // namespace
+
+bool ChannelsModified() {
+    return GChannelsModified;
+}
+
+void SetChannelsModified(bool modified) {
+    GChannelsModified = modified;
+}
+
+TChannelDocument::TChannelDocument(QObject* parent)
+    : QObject(parent), FChannels(std::make_unique<TChannels>()),
+      FTree(std::make_unique<TChannelTreeModel>()),
+      FTuningManager(std::make_unique<TTuningManager>()) {
+}
+
+TChannelDocument::~TChannelDocument() {
+    // The tree borrows the channels: it goes first.
+    FTree.reset();
+}
+
+TChannelTree TChannelDocument::MainTree() const {
+    TChannelTree tree;
+    tree.Model = FTree.get();
+    tree.Selection = FSelection;
+    return tree;
+}
+
+void TChannelDocument::SetTreeSelection(QItemSelectionModel* selection) {
+    FSelection = selection;
+}
+
+bool TChannelDocument::IsDVBViewerFile(const QString& path) {
+    return !path.isEmpty() && SamePath(path, DVBViewerFileName());
+}
+
+QString TChannelDocument::DVBViewerFileName() {
+    return Settings().DVBViewerDataFolder + QStringLiteral("channels.dat");
+}
+
+QString TChannelDocument::DeletedFileName(const QString& path) {
+    qsizetype dot = -1;
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (IsPathSeparator(path.at(i)))
+            break;
+        if (path.at(i) == u'.') {
+            dot = i;
+            break;
+        }
+    }
+    return (dot < 0 ? path : path.left(dot)) + QStringLiteral(".Odel");
+}
+
+void TChannelDocument::SetFileName(const QString& path) {
+    FFileName = path;
+    Q_EMIT FileNameChanged(FFileName);
+}
+
+void TChannelDocument::SelectNode(int row) {
+    if (row < 0 || row >= FTree->TopCount())
+        return;
+    // The view scrolls to its current index, so this also brings the node into view.
+    MainTree().Select(FTree->NodeIndex(row));
+}
+
+std::vector<TChannel*> TChannelDocument::MainChannelsInTreeOrder() const {
+    std::vector<TChannel*> mains;
+    mains.reserve(size_t(FTree->TopCount()));
+    for (int row = 0; row < FTree->TopCount(); ++row)
+        mains.push_back(FTree->ChannelAt(row));
+    return mains;
+}
+
+// --- Loading and appending -------------------------------------------------------------------
+
+void TChannelDocument::LoadChannelList(const QString& path) {
+    TLoadingGuard guard(*this);
+
+    // Both files are read and checked before anything is touched: a refused file leaves the
+    // list, the tree, the file name and the unsaved mark as they were.
+    TChannels loaded;
+    loaded.LoadFromFile(path);
+    const QString deletedPath = DeletedFileName(path);
+    TChannels deleted;
+    if (IsFile(deletedPath))
+        deleted.AddFromFileAsDeleted(deletedPath);
+
+    // The list is refilled, never replaced: every window borrows it. The tree lets go of the
+    // old channels before they are freed.
+    FTree->Clear();
+    FChannels->ClearChannels();
+    FChannels->LoadFromBytes(loaded.ToBytes(), path);
+    FTree->DisplayTreeView(*FChannels);
+    SetFileName(path);
+    SelectNode(0);
+    if (deleted.Count() > 0)
+        FChannels->AddFromBytesAsDeleted(deleted.ToBytes(), deletedPath);
+
+    SetChannelsModified(false);
+    Q_EMIT ChannelsChanged();
+}
+
+void TChannelDocument::AppendFile(const QString& path, bool asChecked) {
+    if (path.isEmpty())
+        return;
+    TLoadingGuard guard(*this);
+
+    // Read whole before the list grows, so that a refused file leaves no channels behind
+    // that have no node. The list's own header stays: the read copy only checks the ID.
+    TChannels appended;
+    appended.LoadFromFile(path);
+    const QString deletedPath = DeletedFileName(path);
+    TChannels deleted;
+    if (IsFile(deletedPath))
+        deleted.AddFromFileAsDeleted(deletedPath);
+
+    const int first = FChannels->Count();
+    FChannels->AppendFromBytes(appended.ToBytes(), path, asChecked);
+    FTree->AddAppendedToTree(*FChannels, first);
+    if (deleted.Count() > 0)
+        FChannels->AddFromBytesAsDeleted(deleted.ToBytes(), deletedPath);
+    SelectNode(FTree->TopCount() - 1);
+
+    SetChannelsModified(true);
+    Q_EMIT ChannelsChanged();
+}
+
+// --- Saving ----------------------------------------------------------------------------------
+
+void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
+    if (FTree->IsEmpty())
+        return;
+    const QString deletedPath = DeletedFileName(path);
+    // A list named like its own companion would be overwritten or removed right after it
+    // was written.
+    if (SamePath(deletedPath, path))
+        throw EFCreateError(QStringLiteral("Cannot save the channel list as \"%1\": that name "
+                                           "is kept for the deleted channels. Choose another "
+                                           "name.")
+                                .arg(path));
+
+    QByteArray image = HeaderImage(*FChannels, FChannels->Count());
+    for (int row = 0; row < FTree->TopCount(); ++row) {
+        AppendRecord(image, *FTree->ChannelAt(row));
+        for (const TChannel* sub : FTree->SubChannelsAt(row))
+            AppendRecord(image, *sub);
+    }
+    WriteFileAtomically(path, image);
+
+    SetChannelsModified(false);
+    SetFileName(path);
+
+    QByteArray deletedImage = HeaderImage(*FChannels, 0);
+    bool anyDeleted = false;
+    const int count = FChannels->Count();
+    for (int i = 0; i < count;) {
+        const TChannel* channel = FChannels->Channel(i);
+        const int subs = FChannels->GetSubChannelCount(channel);
+        if (channel->State == csDeleted || channel->State == csRecentlyDeleted) {
+            anyDeleted = true;
+            for (int k = i; k <= i + subs && k < count; ++k)
+                AppendRecord(deletedImage, *FChannels->Channel(k));
+        }
+        i += subs + 1;
+    }
+    if (anyDeleted)
+        WriteFileAtomically(deletedPath, deletedImage);
+    else if (Exists(deletedPath))
+        QFile::remove(deletedPath);
+
+    if (showInfo)
+        ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
+}
+
+void TChannelDocument::SaveCheckedToFile(const QString& path, bool showInfo) {
+    if (FTree->IsEmpty())
+        return;
+    QByteArray image = HeaderImage(*FChannels, FTree->CheckedCount());
+    for (int row = 0; row < FTree->TopCount(); ++row) {
+        const TChannel* channel = FTree->ChannelAt(row);
+        if (!channel->IsChecked)
+            continue;
+        AppendRecord(image, *channel);
+        for (const TChannel* sub : FTree->SubChannelsAt(row))
+            AppendRecord(image, *sub);
+    }
+    WriteFileAtomically(path, image);
+    if (showInfo)
+        ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
+}
+
+// --- Backups ---------------------------------------------------------------------------------
+
+void TChannelDocument::DeleteBackupFile(const QString& path) {
+    int code = 0;
+#ifdef Q_OS_UNIX
+    if (::unlink(QFile::encodeName(path).constData()) == 0)
+        return;
+    code = errno;
+#else
+    std::error_code error;
+    if (std::filesystem::remove(std::filesystem::path(path.toStdU16String()), error))
+        return;
+    code = error ? error.value() : ENOENT;
+#endif
+    throw EBackupException(QStringLiteral("Failed to delete: ") + path +
+                           QStringLiteral("\r\nGetLastError=") + QString::number(code));
+}
+
+void TChannelDocument::RenameBackupFile(const QString& oldPath, const QString& newPath) {
+    int code = 0;
+#ifdef Q_OS_UNIX
+    if (::rename(QFile::encodeName(oldPath).constData(), QFile::encodeName(newPath).constData()) ==
+        0)
+        return;
+    code = errno;
+#else
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(oldPath.toStdU16String()),
+                            std::filesystem::path(newPath.toStdU16String()), error);
+    if (!error)
+        return;
+    code = error.value();
+#endif
+    throw EBackupException(QStringLiteral("Failed to rename: ") + oldPath +
+                           QStringLiteral("\r\nto\r\n") + newPath +
+                           QStringLiteral("\r\nGetLastError=") + QString::number(code));
+}
+
+bool TChannelDocument::BackupDVBViewerFiles() {
+    const QString viewerFolder = Settings().DVBViewerDataFolder;
+    const QString viewerList = viewerFolder + QStringLiteral("channels.dat");
+    const QString viewerDeleted = viewerFolder + QStringLiteral("channels.Odel");
+    if (!Exists(viewerList))
+        return true;
+
+    const QString backupFolder = GetProgramDataFolder();
+    const auto backup = [&backupFolder](const char* name) {
+        return backupFolder + QLatin1String(name);
+    };
+    try {
+        // A first save on a fresh machine must not fail for want of the folder.
+        if (!EnsureProgramDataFolder())
+            throw EBackupException(QStringLiteral("Failed to create the folder: ") + backupFolder);
+
+        if (!Exists(backup("channels.dat"))) {
+            CopyFileContents(viewerList, backup("channels.dat"));
+            if (Exists(backup("channels.Odel")))
+                DeleteBackupFile(backup("channels.Odel"));
+            if (Exists(viewerDeleted))
+                CopyFileContents(viewerDeleted, backup("channels.Odel"));
+        }
+        if (Exists(backup("channels2.Odel")))
+            DeleteBackupFile(backup("channels2.Odel"));
+        if (Exists(backup("channels2.dat")))
+            DeleteBackupFile(backup("channels2.dat"));
+        if (Exists(backup("channels1.Odel")))
+            RenameBackupFile(backup("channels1.Odel"), backup("channels2.Odel"));
+        if (Exists(backup("channels1.dat")))
+            RenameBackupFile(backup("channels1.dat"), backup("channels2.dat"));
+        CopyFileContents(viewerList, backup("channels1.dat"));
+        if (Exists(viewerDeleted))
+            CopyFileContents(viewerDeleted, backup("channels1.Odel"));
+    } catch (const std::exception& e) {
+        ShowErrorMessage(QStringLiteral("Backup Process Failed:\r\nClassName: ") + ClassNameOf(e) +
+                         QStringLiteral("\r\nMessage: ") + MessageOf(e));
+        return false;
+    }
+    return true;
+}
+
+bool TChannelDocument::SaveDVBViewer() {
+    if (!BackupDVBViewerFiles()) {
+        ShowErrorMessage(
+            QStringLiteral("Backup of DVBViewer Channel list (channels.dat) failed.\r\n"
+                           "The Channels are NOT saved.\r\n"
+                           "Try Save As instead."));
+        return false;
+    }
+    try {
+        SaveChannelList(DVBViewerFileName(), true);
+    } catch (const std::exception& e) {
+        ShowErrorMessage(QStringLiteral("Failed to overwrite channels.dat:\r\nClassName: ") +
+                         ClassNameOf(e) + QStringLiteral(" Message: ") + MessageOf(e));
+        ShowWarningMessage(
+            QStringLiteral("channels.dat/channels.Odel might be corrupted.\r\n"
+                           "---------------\r\n"
+                           "Proberly OK if \"Access denied\" error.\r\n"
+                           "In that case use Save As and Run Orvane as Administrator.\r\n"
+                           "---------------\r\n"
+                           "In other cases you have up 3 backups in Orvane Data Folder:\r\n"
+                           "channels.dat, channels1.dat and channels2.dat."));
+        return false;
+    }
+    const std::vector<TChannel*> mains = MainChannelsInTreeOrder();
+    FTuningManager->GetChannelsFromChannels(std::span<TChannel* const>(mains));
+    return true;
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+namespace {
+
+bool MayDiscardChanges() {
+    return !ChannelsModified() ||
+           AskWarningQuestion(QStringLiteral("Changes are not saved!!! Load anyway?"));
+}
+
+bool MayOverwrite(const QString& path) {
+    if (!Exists(path) || !Settings().ConfirmOverwriteFile)
+        return true;
+    return AskWarningQuestion(QStringLiteral("File ") + path +
+                              QStringLiteral(" exists! Overwrite?"));
+}
+
+} // namespace
+
+void TChannelDocument::CommandOpenDVBViewer() {
+    if (!MayDiscardChanges())
+        return;
+    LoadChannelList(DVBViewerFileName());
+    FTuningManager->GetChannelsFromCOM();
+}
+
+void TChannelDocument::CommandFileOpen() {
+    if (!MayDiscardChanges())
+        return;
+    const QString path = AskOpenFileName(nullptr, QStringLiteral("Open DVBViewer channel list"),
+                                         Settings().DefaultWorkFolder, DialogFilter());
+    if (path.isEmpty())
+        return;
+    LoadChannelList(path);
+}
+
+void TChannelDocument::CommandFileSave() {
+    if (FFileName.isEmpty() || IsDVBViewerFile(FFileName)) {
+        CommandFileSaveAs();
+        return;
+    }
+    SaveChannelList(FFileName, Settings().DoInfoFileSaved);
+}
+
+void TChannelDocument::CommandFileSaveAs() {
+    const QString path = WithDefaultExtension(
+        AskSaveFileName(nullptr, QStringLiteral("Save DVBViewer channel list as"),
+                        Settings().DefaultWorkFolder, DialogFilter()));
+    if (path.isEmpty() || !MayOverwrite(path))
+        return;
+    SaveChannelList(path, Settings().DoInfoFileSaved);
+}
+
+void TChannelDocument::CommandSaveCheckedAs() {
+    const QString path =
+        WithDefaultExtension(AskSaveFileName(nullptr, QStringLiteral("Save Checked channels as"),
+                                             Settings().DefaultWorkFolder, DialogFilter()));
+    if (path.isEmpty() || !MayOverwrite(path))
+        return;
+    SaveCheckedToFile(path, Settings().DoInfoFileSaved);
+}
+
+QString TChannelDocument::AskAppendFileName(bool asChecked) const {
+    return AskOpenFileName(nullptr,
+                           asChecked ? QStringLiteral("Append DVBViewer channel list as Checked")
+                                     : QStringLiteral("Append DVBViewer channel list as Unchecked"),
+                           Settings().DefaultWorkFolder, DialogFilter());
+}
+
+void TChannelDocument::CommandAppend(bool asChecked) {
+    AppendFile(AskAppendFileName(asChecked), asChecked);
+}
+
+void TChannelDocument::CommandSaveDVBViewer() {
+    if (Settings().ConfirmSaveDVBViewer &&
+        !AskConfirmation(QStringLiteral("Overwrite DVBViewer channel list?")))
+        return;
+    SaveDVBViewer();
+}
