@@ -1,0 +1,289 @@
+#include "structure/UStructure.h"
+
+#include "channels/UChannel.h"
+#include "main/UChannelTreeModel.h"
+
+static_assert(sizeof(quintptr) == 8, "structure indexes pack two positions into one id");
+
+namespace {
+
+constexpr quint32 Blue = 0x0000FF;
+constexpr quint32 Green = 0x008000;
+constexpr quint32 Black = 0x000000;
+constexpr quint32 Red = 0xFF0000;
+const QString LineEnd = QStringLiteral("\r\n");
+
+int NodeImageOf(const TChannel& c) {
+    return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
+}
+
+} // namespace
+
+TStructure::TStructure() = default;
+TStructure::~TStructure() = default;
+
+void TStructure::Clear() {
+    FRoots.clear();
+    FRootByFoldedName.clear();
+    FRootByBytes.clear();
+    FChannelCount = 0;
+}
+
+TStructure::TRoot& TStructure::RootFor(const TChannel& channel) {
+    // Most channels share their root's exact bytes: look those up first and decode only
+    // the first time a spelling is met.
+    const QByteArray bytes = channel.RootBytes();
+    auto byBytes = FRootByBytes.constFind(bytes);
+    if (byBytes != FRootByBytes.constEnd())
+        return *FRoots[static_cast<size_t>(*byBytes)];
+    const QString name = channel.Root();
+    const QString folded = name.toCaseFolded();
+    int index;
+    auto byName = FRootByFoldedName.constFind(folded);
+    if (byName != FRootByFoldedName.constEnd()) {
+        index = *byName;
+    } else {
+        index = static_cast<int>(FRoots.size());
+        auto root = std::make_unique<TRoot>();
+        root->Name = name;
+        FRoots.push_back(std::move(root));
+        FRootByFoldedName.insert(folded, index);
+    }
+    FRootByBytes.insert(bytes, index);
+    return *FRoots[static_cast<size_t>(index)];
+}
+
+TStructure::TCategory& TStructure::CategoryFor(TRoot& root, const TChannel& channel) {
+    const QByteArray bytes = channel.CategoryBytes();
+    auto byBytes = root.ByBytes.constFind(bytes);
+    if (byBytes != root.ByBytes.constEnd())
+        return *root.Categories[static_cast<size_t>(*byBytes)];
+    const QString name = channel.Category();
+    const QString folded = name.toCaseFolded();
+    int index;
+    auto byName = root.ByFoldedName.constFind(folded);
+    if (byName != root.ByFoldedName.constEnd()) {
+        index = *byName;
+    } else {
+        index = static_cast<int>(root.Categories.size());
+        auto category = std::make_unique<TCategory>();
+        category->Name = name;
+        root.Categories.push_back(std::move(category));
+        root.ByFoldedName.insert(folded, index);
+    }
+    root.ByBytes.insert(bytes, index);
+    return *root.Categories[static_cast<size_t>(index)];
+}
+
+void TStructure::Add(TChannel* channel, int No) {
+    TRoot& root = RootFor(*channel);
+    CategoryFor(root, *channel).Channels.push_back({channel, No});
+    ++FChannelCount;
+}
+
+void TStructure::UpdateStructure(const TChannelTreeModel& tree) {
+    if (tree.IsEmpty())
+        return;
+    Clear();
+    for (int row = 0; row < tree.TopCount(); ++row)
+        Add(tree.ChannelAt(row), row);
+    DisplayTreeView();
+}
+
+void TStructure::DisplayTreeView() {
+    FIsHappy = true;
+    int i = -1;
+    for (const auto& root : FRoots)
+        for (const auto& category : root->Categories)
+            for (const TChannelHelper& helper : category->Channels) {
+                ++i;
+                if (FIsHappy && i != helper.No)
+                    FIsHappy = false;
+            }
+}
+
+std::vector<TStructureTextRun> TStructure::DisplayHappyMan() {
+    std::vector<TStructureTextRun> runs;
+    runs.reserve(static_cast<size_t>(FChannelCount) * 2 + FRoots.size() * 4);
+    int m = -1;
+    int h = -1;
+    int i = -1;
+    for (const auto& root : FRoots) {
+        runs.push_back({root->Name + LineEnd, Blue, true});
+        if (m == -1)
+            ++h;
+        for (const auto& category : root->Categories) {
+            runs.push_back({QStringLiteral("   ") + category->Name + LineEnd, Green, false});
+            if (m == -1)
+                ++h;
+            for (const TChannelHelper& helper : category->Channels) {
+                ++i;
+                const QString line = QStringLiteral("      [") + QString::number(i) +
+                                     QStringLiteral("] ") + helper.Channel->Name();
+                if (i == helper.No) {
+                    runs.push_back({line + LineEnd, Black, false});
+                    continue;
+                }
+                if (m == -1)
+                    m = i;
+                runs.push_back({line, Black, false});
+                runs.push_back({QStringLiteral("   [") + QString::number(helper.No) +
+                                    QLatin1Char(']') + LineEnd,
+                                Red, true});
+            }
+        }
+    }
+    FScrollTo = m == -1 ? -1 : h + m + 1;
+    return runs;
+}
+
+std::vector<int> TStructure::GroupedOrder() const {
+    std::vector<int> order;
+    order.reserve(static_cast<size_t>(FChannelCount));
+    for (const auto& root : FRoots)
+        for (const auto& category : root->Categories)
+            for (const TChannelHelper& helper : category->Channels)
+                order.push_back(helper.No);
+    return order;
+}
+
+void TStructure::MakeManHappy(TChannelTreeModel& tree) {
+    const std::vector<int> order = GroupedOrder();
+    // The structure must describe the tree as it is; if it does not (a stale rebuild), build
+    // it again rather than scramble the list.
+    if (static_cast<int>(order.size()) != tree.TopCount())
+        return UpdateStructure(tree);
+    tree.ApplyOrder(order);
+    UpdateStructure(tree);
+}
+
+TStructureModel::TStructureModel(const TStructure& structure, QObject* parent)
+    : QAbstractItemModel(parent), FStructure(structure) {
+}
+
+void TStructureModel::Reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void TStructureModel::SetDecorationProvider(TDecorationProvider provider) {
+    beginResetModel();
+    FDecorationProvider = std::move(provider);
+    endResetModel();
+}
+
+QModelIndex TStructureModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0)
+        return QModelIndex();
+    const auto& roots = FStructure.Roots();
+    if (!parent.isValid())
+        return row < static_cast<int>(roots.size()) ? createIndex(row, 0, quintptr(0))
+                                                    : QModelIndex();
+    const quintptr id = parent.internalId();
+    if (id == 0) { // parent is a root
+        const auto& root = *roots[static_cast<size_t>(parent.row())];
+        if (row >= static_cast<int>(root.Categories.size()))
+            return QModelIndex();
+        return createIndex(row, 0, CategoryParentId(parent.row()));
+    }
+    if ((id >> 32) == 0) { // parent is a category
+        const int r = static_cast<int>(id) - 1;
+        const auto& category =
+            *roots[static_cast<size_t>(r)]->Categories[static_cast<size_t>(parent.row())];
+        if (row >= static_cast<int>(category.Channels.size()))
+            return QModelIndex();
+        return createIndex(row, 0, (quintptr(r + 1) << 32) | quintptr(parent.row() + 1));
+    }
+    return QModelIndex();
+}
+
+QModelIndex TStructureModel::parent(const QModelIndex& child) const {
+    if (!child.isValid())
+        return QModelIndex();
+    const quintptr id = child.internalId();
+    if (id == 0)
+        return QModelIndex();
+    if ((id >> 32) == 0)
+        return createIndex(static_cast<int>(id) - 1, 0, quintptr(0));
+    const int r = static_cast<int>(id >> 32) - 1;
+    const int c = static_cast<int>(id & 0xFFFFFFFFu) - 1;
+    return createIndex(c, 0, CategoryParentId(r));
+}
+
+int TStructureModel::rowCount(const QModelIndex& parent) const {
+    const auto& roots = FStructure.Roots();
+    if (!parent.isValid())
+        return static_cast<int>(roots.size());
+    if (parent.column() != 0)
+        return 0;
+    const quintptr id = parent.internalId();
+    if (id == 0)
+        return static_cast<int>(roots[static_cast<size_t>(parent.row())]->Categories.size());
+    if ((id >> 32) == 0) {
+        const int r = static_cast<int>(id) - 1;
+        return static_cast<int>(roots[static_cast<size_t>(r)]
+                                    ->Categories[static_cast<size_t>(parent.row())]
+                                    ->Channels.size());
+    }
+    return 0;
+}
+
+int TStructureModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+QVariant TStructureModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return QVariant();
+    const auto& roots = FStructure.Roots();
+    const quintptr id = index.internalId();
+    int level = 0;
+    QString text;
+    int image = 10;
+    int selectedImage = 10;
+    TChannel* channel = nullptr;
+    if (id == 0) {
+        text = roots[static_cast<size_t>(index.row())]->Name;
+    } else if ((id >> 32) == 0) {
+        level = 1;
+        const int r = static_cast<int>(id) - 1;
+        text = roots[static_cast<size_t>(r)]->Categories[static_cast<size_t>(index.row())]->Name;
+        image = selectedImage = 11;
+    } else {
+        level = 2;
+        const int r = static_cast<int>(id >> 32) - 1;
+        const int c = static_cast<int>(id & 0xFFFFFFFFu) - 1;
+        const TChannelHelper& helper = roots[static_cast<size_t>(r)]
+                                           ->Categories[static_cast<size_t>(c)]
+                                           ->Channels[static_cast<size_t>(index.row())];
+        channel = helper.Channel;
+        text =
+            QLatin1Char('[') + QString::number(helper.No) + QStringLiteral("] ") + channel->Name();
+        image = NodeImageOf(*channel);
+        selectedImage = channel->IsBookMarked ? 14 : 13;
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return text;
+    case Qt::DecorationRole:
+        return FDecorationProvider ? FDecorationProvider(image, selectedImage) : QVariant();
+    case ChannelRole:
+        return channel ? QVariant::fromValue(reinterpret_cast<quintptr>(channel)) : QVariant();
+    case NodeImageRole:
+        return image;
+    case LevelRole:
+        return level;
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags TStructureModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.internalId() >> 32)
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TChannel;
+class TChannelTreeModel;
+
+// A main channel of the channel tree with its position when the structure was built.
+struct TChannelHelper {
+    TChannel* Channel = nullptr;
+    int No = 0;
+};
+
+// One run of the reorder preview: text in a colour (0xRRGGBB), bold or not.
+struct TStructureTextRun {
+    QString Text;
+    quint32 Colour = 0;
+    bool Bold = false;
+};
+
+// Groups the main channels by root and, within a root, by category, each level in the order
+// of first appearance. Root and category names match without regard to case and keep the
+// form in which they were first met. Building is one pass with hash lookups, since it runs
+// after every command.
+class TStructure {
+public:
+    struct TCategory {
+        QString Name;
+        std::vector<TChannelHelper> Channels;
+    };
+    struct TRoot {
+        QString Name;
+        std::vector<std::unique_ptr<TCategory>> Categories;
+        QHash<QString, int> ByFoldedName;
+        QHash<QByteArray, int> ByBytes;
+    };
+
+    TStructure();
+    ~TStructure();
+
+    void Clear();
+    void Add(TChannel* channel, int No);
+
+    const std::vector<std::unique_ptr<TRoot>>& Roots() const { return FRoots; }
+    int ChannelCount() const { return FChannelCount; }
+
+    // True when reading the structure top to bottom gives the channels in their current
+    // order: the list is already grouped.
+    bool IsHappy() const { return FIsHappy; }
+    // Line of the first channel that would move in the preview, or -1.
+    int ScrollTo() const { return FScrollTo; }
+
+    // Rebuilds from the tree's top-level nodes (nothing happens for an empty tree, so the
+    // structure keeps describing the last non-empty tree).
+    void UpdateStructure(const TChannelTreeModel& tree);
+    // Works out IsHappy from the structure as built.
+    void DisplayTreeView();
+    // The preview text: root, category and channel lines with the new positions and, in red,
+    // the current position of every channel that would move. Sets ScrollTo.
+    std::vector<TStructureTextRun> DisplayHappyMan();
+    // The current tree rows in grouped order.
+    std::vector<int> GroupedOrder() const;
+    // Puts the tree into grouped order (ticks, bookmarks and audio tracks stay with their
+    // channels) and rebuilds the structure, which then finds the list grouped.
+    void MakeManHappy(TChannelTreeModel& tree);
+
+private:
+    TCategory& CategoryFor(TRoot& root, const TChannel& channel);
+    TRoot& RootFor(const TChannel& channel);
+
+    std::vector<std::unique_ptr<TRoot>> FRoots;
+    QHash<QString, int> FRootByFoldedName;
+    QHash<QByteArray, int> FRootByBytes;
+    int FChannelCount = 0;
+    bool FIsHappy = true;
+    int FScrollTo = -1;
+};
+
+// The structure pane: roots, their categories, their channels. Rebuilt (reset) whenever the
+// structure is.
+class TStructureModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum TRole {
+        ChannelRole = Qt::UserRole + 1, // TChannel* as quintptr for channel rows
+        NodeImageRole,                  // 10 root, 11 category, 1..8 channel
+        LevelRole,                      // 0 root, 1 category, 2 channel
+    };
+    using TDecorationProvider = std::function<QVariant(int nodeImage, int selectedImage)>;
+
+    explicit TStructureModel(const TStructure& structure, QObject* parent = nullptr);
+
+    // Call after the structure was rebuilt.
+    void Reset();
+    void SetDecorationProvider(TDecorationProvider provider);
+
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    // Internal ids: 0 for roots; root + 1 for categories (parent is a root); for channels
+    // the category's position packed as ((root + 1) << 32) | (category + 1).
+    static quintptr CategoryParentId(int root) { return quintptr(root) + 1; }
+    const TStructure& FStructure;
+    TDecorationProvider FDecorationProvider;
+};

@@ -1,0 +1,171 @@
+#include "channels/UChannel.h"
+#include "channels/UChannels.h"
+#include "main/UChannelTreeModel.h"
+#include "settings/USettings.h"
+#include "structure/UStructure.h"
+
+#include <QAbstractItemModelTester>
+#include <QTest>
+
+namespace {
+
+TChannel* AddChannel(TChannels& list, const QString& name, const QString& root,
+                     const QString& category, bool sub = false) {
+    auto c = std::make_unique<TChannel>();
+    c->Rec.TunerData.Flags = flVideo | (sub ? flSubChannel : 0);
+    c->SetRoot(root);
+    c->SetCategory(category);
+    c->SetName(name);
+    return list.Add(std::move(c));
+}
+
+QString Order(const TChannelTreeModel& model) {
+    QStringList names;
+    for (int r = 0; r < model.TopCount(); ++r) {
+        QString entry = model.ChannelAt(r)->Name();
+        for (TChannel* sub : model.SubChannelsAt(r))
+            entry += QLatin1Char('+') + sub->Name();
+        names << entry;
+    }
+    return names.join(QLatin1Char(' '));
+}
+
+QString Text(const std::vector<TStructureTextRun>& runs) {
+    QString text;
+    for (const TStructureTextRun& run : runs)
+        text += run.Text;
+    return text;
+}
+
+} // namespace
+
+class TestStructure : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void groupsByFirstAppearanceAndPreviewsTheMoves() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("first"), QStringLiteral("one"), QStringLiteral("cat1"));
+        AddChannel(list, QStringLiteral("second"), QStringLiteral("two"), QStringLiteral("cat1"));
+        AddChannel(list, QStringLiteral("third"), QStringLiteral("one"), QStringLiteral("cat2"));
+        AddChannel(list, QStringLiteral("fourth"), QStringLiteral("one"), QStringLiteral("cat1"));
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(list);
+        TStructure structure;
+        structure.UpdateStructure(tree);
+        QVERIFY(!structure.IsHappy());
+        QCOMPARE(structure.GroupedOrder(), (std::vector<int>{0, 3, 2, 1}));
+
+        const std::vector<TStructureTextRun> runs = structure.DisplayHappyMan();
+        QCOMPARE(Text(runs), QStringLiteral("one\r\n"
+                                            "   cat1\r\n"
+                                            "      [0] first\r\n"
+                                            "      [1] fourth   [3]\r\n"
+                                            "   cat2\r\n"
+                                            "      [2] third\r\n"
+                                            "two\r\n"
+                                            "   cat1\r\n"
+                                            "      [3] second   [1]\r\n"));
+        QCOMPARE(structure.ScrollTo(), 3);
+        // Root lines blue bold, categories green, the current positions red bold.
+        QCOMPARE(runs[0].Colour, quint32(0x0000FF));
+        QVERIFY(runs[0].Bold);
+        QCOMPARE(runs[1].Colour, quint32(0x008000));
+        QCOMPARE(runs[4].Text, QStringLiteral("   [3]\r\n"));
+        QCOMPARE(runs[4].Colour, quint32(0xFF0000));
+        QVERIFY(runs[4].Bold);
+    }
+
+    void acceptingKeepsTicksAndAudioTracksAndMakesTheListHappy() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("A"), QStringLiteral("R1"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("B"), QStringLiteral("R2"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("b"), QStringLiteral("R2"), QStringLiteral("C"), true);
+        AddChannel(list, QStringLiteral("D"), QStringLiteral("R1"), QStringLiteral("C"));
+        TChannelTreeModel tree;
+        QAbstractItemModelTester tester(&tree);
+        tree.DisplayTreeView(list);
+        tree.CheckNode(1); // B
+        TStructure structure;
+        structure.UpdateStructure(tree);
+        structure.MakeManHappy(tree);
+        QCOMPARE(Order(tree), QStringLiteral("A D B+b"));
+        QVERIFY(structure.IsHappy());
+        QCOMPARE(tree.CheckedCount(), 1);
+        QVERIFY(tree.IsNodeChecked(2));
+        for (const TStructureTextRun& run : structure.DisplayHappyMan())
+            QVERIFY2(run.Colour != 0xFF0000, qPrintable(run.Text));
+        QCOMPARE(structure.ScrollTo(), -1);
+        // The list keeps its own order: only the tree changed.
+        QCOMPARE(list.Channel(1)->Name(), QStringLiteral("B"));
+    }
+
+    void rootsAndCategoriesMatchWithoutRegardToCase() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("a"), QStringLiteral("Astra"), QStringLiteral("ARD"));
+        AddChannel(list, QStringLiteral("b"), QStringLiteral("Hotbird"), QStringLiteral("RAI"));
+        AddChannel(list, QStringLiteral("c"), QStringLiteral("ASTRA"), QStringLiteral("ard"));
+        AddChannel(list, QStringLiteral("d"), QStringLiteral("\u00c4ra"), QStringLiteral("x"));
+        AddChannel(list, QStringLiteral("e"), QStringLiteral("\u00e4ra"), QStringLiteral("X"));
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(list);
+        TStructure structure;
+        structure.UpdateStructure(tree);
+        QCOMPARE(structure.Roots().size(), size_t(3));
+        QCOMPARE(structure.Roots()[0]->Name, QStringLiteral("Astra"));
+        QCOMPARE(structure.Roots()[0]->Categories.size(), size_t(1));
+        QCOMPARE(structure.Roots()[0]->Categories[0]->Name, QStringLiteral("ARD"));
+        QCOMPARE(structure.Roots()[2]->Categories.size(), size_t(1));
+        QCOMPARE(structure.GroupedOrder(), (std::vector<int>{0, 2, 1, 3, 4}));
+    }
+
+    void anEmptyTreeKeepsTheLastStructure() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("A"), QStringLiteral("R2"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("B"), QStringLiteral("R1"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("C"), QStringLiteral("R2"), QStringLiteral("C"));
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(list);
+        TStructure structure;
+        structure.UpdateStructure(tree);
+        QVERIFY(!structure.IsHappy());
+        tree.Clear();
+        structure.UpdateStructure(tree);
+        QVERIFY(!structure.IsHappy());
+        QCOMPARE(structure.ChannelCount(), 3);
+    }
+
+    void thePaneShowsThreeLevels() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("A"), QStringLiteral("R"), QStringLiteral("C1"));
+        AddChannel(list, QStringLiteral("a"), QStringLiteral("R"), QStringLiteral("C1"), true);
+        AddChannel(list, QStringLiteral("B"), QStringLiteral("R"), QStringLiteral("C2"));
+        AddChannel(list, QStringLiteral("D"), QStringLiteral("S"), QStringLiteral("C1"));
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(list);
+        TStructure structure;
+        TStructureModel model(structure);
+        QAbstractItemModelTester tester(&model);
+        structure.UpdateStructure(tree);
+        model.Reset();
+        QCOMPARE(model.rowCount(), 2);
+        const QModelIndex root = model.index(0, 0);
+        QCOMPARE(model.data(root).toString(), QStringLiteral("R"));
+        QCOMPARE(model.data(root, TStructureModel::NodeImageRole).toInt(), 10);
+        QCOMPARE(model.rowCount(root), 2);
+        const QModelIndex category = model.index(1, 0, root);
+        QCOMPARE(model.data(category).toString(), QStringLiteral("C2"));
+        QCOMPARE(model.data(category, TStructureModel::NodeImageRole).toInt(), 11);
+        const QModelIndex channel = model.index(0, 0, category);
+        QCOMPARE(model.data(channel).toString(), QStringLiteral("[1] B"));
+        QCOMPARE(model.parent(channel), category);
+        QCOMPARE(model.parent(category), root);
+        // Sub-channels are not in the structure.
+        QCOMPARE(model.rowCount(model.index(0, 0, root)), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStructure)
+#include "tst_structure.moc"
