@@ -11,7 +11,7 @@ top=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 base_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-               libqt6svg6 libgl-dev)
+               libqt6svg6 libgl-dev ccache)
 
 need_packages() {
     local missing=()
