@@ -85,10 +85,6 @@ void TTuningManager::GetChannelsFromTable(const TViewerChannelTable& table) {
         AddChannel(IdentityFromRow(row), Low32(row[5]), Low32(row[6]), (row[3] & 1) != 0, counter);
 }
 
-void TTuningManager::GetChannelsFromChannels(std::span<TChannel* const> channels) {
-    GetChannelsFromChannels(std::span<const TChannel* const>(channels.data(), channels.size()));
-}
-
 void TTuningManager::GetChannelsFromChannels(std::span<const TChannel* const> channels) {
     Clear();
     FTVChannels.reserve(channels.size());

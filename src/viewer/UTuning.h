@@ -40,8 +40,8 @@ public:
     void GetChannelsFromCOM();
     // Rebuilds both tables from a viewer channel table (rows in the viewer's order).
     void GetChannelsFromTable(const TViewerChannelTable& table);
-    // Rebuilds both tables from main channels in the order the viewer will list them.
-    void GetChannelsFromChannels(std::span<TChannel* const> channels);
+    // Rebuilds both tables from main channels in the order the viewer will list them
+    // (a std::vector<TChannel*> or std::vector<const TChannel*> serves).
     void GetChannelsFromChannels(std::span<const TChannel* const> channels);
 
     // The viewer's number for the channel, or -1.

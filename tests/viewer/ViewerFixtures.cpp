@@ -1,0 +1,93 @@
+#include "ViewerFixtures.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <cstring>
+
+TChannelRec MakeRec(const TChannelSpec& spec) {
+    TChannelRec rec{};
+    rec.TunerData.TunerType = spec.Tuner;
+    rec.TunerData.Flags =
+        static_cast<quint8>((spec.Encrypted ? flEncrypted : 0) | (spec.Sub ? 0x80 : 0) | 0x08);
+    rec.TunerData.Frequency = spec.IP;
+    rec.TunerData.Symbolrate = spec.Port;
+    rec.TunerData.Service_ID = spec.SID;
+    rec.TunerData.TransportStream_ID = spec.TID;
+    rec.TunerData.OriginalNetwork_ID = spec.NID;
+    const int n = std::min<int>(spec.Name.size(), ShortStringCapacity);
+    rec.ChannelName.Len = static_cast<quint8>(n);
+    std::memcpy(rec.ChannelName.Chars, spec.Name.constData(), static_cast<size_t>(n));
+    return rec;
+}
+
+QByteArray MakeChannelFile(const std::vector<TChannelSpec>& specs) {
+    QByteArray bytes("\x04"
+                     "B2C2\x01\x00",
+                     HeaderSize);
+    for (const TChannelSpec& spec : specs) {
+        const TChannelRec rec = MakeRec(spec);
+        bytes.append(reinterpret_cast<const char*>(&rec), sizeof rec);
+    }
+    return bytes;
+}
+
+QString StandinProgram() {
+    return qEnvironmentVariable("ORVANE_BINARY_DIR") +
+           QStringLiteral("/tools/viewer-standin/orvane-viewer-standin");
+}
+
+TStandinProcess::~TStandinProcess() {
+    if (FProcess && FProcess->state() != QProcess::NotRunning)
+        Terminate();
+}
+
+bool TStandinProcess::Start(const QString& dataFolder, bool recorder) {
+    FProcess = std::make_unique<QProcess>();
+    FProcess->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList args{QStringLiteral("--data-folder"), dataFolder, QStringLiteral("--headless")};
+    if (recorder)
+        args << QStringLiteral("--recorder");
+    FProcess->start(StandinProgram(), args);
+    if (!FProcess->waitForStarted(5000)) {
+        FError =
+            QStringLiteral("cannot start %1: %2").arg(StandinProgram(), FProcess->errorString());
+        return false;
+    }
+    // Sanitised builds start slowly.
+    if (WaitForLine(QStringLiteral("Ready"), 20000).isEmpty()) {
+        FError = QStringLiteral("the stand-in did not report ready");
+        return false;
+    }
+    return true;
+}
+
+QString TStandinProcess::WaitForLine(const QString& prefix, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        while (FProcess->canReadLine())
+            FLines << QString::fromLocal8Bit(FProcess->readLine()).trimmed();
+        for (qsizetype i = 0; i < FLines.size(); ++i) {
+            if (FLines[i].startsWith(prefix))
+                return FLines.takeAt(i);
+        }
+        if (deadline.hasExpired() || FProcess->state() == QProcess::NotRunning)
+            return QString();
+        FProcess->waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+bool TStandinProcess::Terminate() {
+    FProcess->terminate();
+    return FProcess->waitForFinished(10000) && FProcess->exitStatus() == QProcess::NormalExit &&
+           FProcess->exitCode() == 0;
+}
+
+bool TStandinProcess::Kill() {
+    FProcess->kill();
+    // Reaped before the caller looks: a zombie would still count as a running process.
+    return FProcess->waitForFinished(10000);
+}
+
+qint64 TStandinProcess::Pid() const {
+    return FProcess ? FProcess->processId() : 0;
+}

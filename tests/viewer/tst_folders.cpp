@@ -1,0 +1,174 @@
+#include "ViewerFixtures.h"
+#include "platform/URuntimeFolder.h"
+#include "platform/UShellOpen.h"
+#include "settings/USettings.h"
+#include "viewer/UFolders.h"
+#include "viewer/UMessages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestFolders : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void showsTheFoldersWithOKDisabled();
+    void okStoresBothEditsAndCancelNothing();
+    void browseReplacesTheWorkFolder();
+    void detectFollowsTheRunningViewer();
+    void linksOpenTheFolders();
+    void placeComesFromAndGoesToTheSettings();
+    void escapeCancels();
+
+private:
+    QTemporaryDir FDir;
+    QStringList FOpened;
+};
+
+void TestFolders::init() {
+    ResetSettings();
+    TDialogSeam::Install();
+    QDir(RuntimeFolder()).removeRecursively();
+    Settings().DVBViewerDataFolder = QStringLiteral("/viewer/data/");
+    Settings().DefaultWorkFolder = QStringLiteral("/work/lists");
+    FOpened.clear();
+    SetShellOpenHandler([this](const QString& path) { FOpened << path; });
+}
+
+void TestFolders::cleanup() {
+    SetShellOpenHandler(nullptr);
+    TDialogSeam::Uninstall();
+}
+
+void TestFolders::showsTheFoldersWithOKDisabled() {
+    TfrmFolders form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Folders"));
+    form.show();
+    QCOMPARE(form.edtDVBViewerDataFolder->text(), QStringLiteral("/viewer/data/"));
+    QVERIFY(form.edtDVBViewerDataFolder->isReadOnly());
+    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists"));
+    QVERIFY(!form.btnOK->isEnabled());
+    QVERIFY(form.btnOK->isDefault());
+    QVERIFY(!form.btnDetect->isEnabled());
+    QCOMPARE(form.focusWidget(), form.btnBrowse);
+    QCOMPARE(form.tiDetect->interval(), 500);
+
+    const std::pair<const char*, const char*> texts[] = {
+        {"btnDetect", "&Detect"},
+        {"btnBrowse", "&Browse"},
+        {"btnOK", "&OK"},
+        {"btnCancel", "&Cancel"},
+        {"llDataFolder", "Orvane Data Folder"},
+        {"llDVBViewerDataFolder", "DVBVBiewer  Data Folder"},
+    };
+    for (const auto& [name, text] : texts) {
+        auto* button = form.findChild<QPushButton*>(QLatin1String(name));
+        QVERIFY2(button, name);
+        QCOMPARE(button->text(), QLatin1String(text));
+    }
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("lblDVBViewerDataFolder"))->text(),
+             QStringLiteral("DVBViewer Data Folder:"));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("lblDefaultWorkFolder"))->text(),
+             QStringLiteral("Default &work folder"));
+    QVERIFY(form.findChild<QLineEdit*>(QStringLiteral("edtDefaultWorkFolder")));
+
+    if (const QString shot = qEnvironmentVariable("ORVANE_SCREENSHOT"); !shot.isEmpty())
+        form.grab().save(shot);
+}
+
+void TestFolders::okStoresBothEditsAndCancelNothing() {
+    {
+        TfrmFolders form;
+        form.show();
+        form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
+        QVERIFY(form.btnOK->isEnabled());
+        form.btnCancel->click();
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        QCOMPARE(Settings().DefaultWorkFolder, QStringLiteral("/work/lists"));
+    }
+    TfrmFolders form;
+    form.show();
+    form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
+    form.btnOK->click();
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QCOMPARE(Settings().DefaultWorkFolder, QStringLiteral("/elsewhere"));
+    QCOMPARE(Settings().DVBViewerDataFolder, QStringLiteral("/viewer/data/"));
+}
+
+void TestFolders::browseReplacesTheWorkFolder() {
+    TfrmFolders form;
+    form.show();
+    TDialogSeam::AddFileName(QString()); // the user cancels the picker
+    form.btnBrowse->click();
+    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists"));
+    QVERIFY(!form.btnOK->isEnabled());
+    TDialogSeam::AddFileName(QStringLiteral("/picked/folder"));
+    form.btnBrowse->click();
+    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/picked/folder"));
+    QVERIFY(form.btnOK->isEnabled());
+    QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
+}
+
+void TestFolders::detectFollowsTheRunningViewer() {
+    QVERIFY(FDir.isValid());
+    TfrmFolders form;
+    form.show();
+    form.tiDetectTimer();
+    QVERIFY(!form.btnDetect->isEnabled());
+
+    TStandinProcess standin;
+    QVERIFY2(standin.Start(FDir.path()), qPrintable(standin.Error()));
+    // The window's own timer notices the viewer.
+    QTRY_VERIFY_WITH_TIMEOUT(form.btnDetect->isEnabled(), 3000);
+    form.btnDetect->click();
+    QCOMPARE(form.edtDVBViewerDataFolder->text(), QDir(FDir.path()).absolutePath() + u'/');
+    QVERIFY(form.btnOK->isEnabled());
+
+    QVERIFY(standin.Terminate());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.btnDetect->isEnabled(), 3000);
+    // Clicked anyway (before a tick): the viewer folder edit empties, no error.
+    form.btnDetect->setEnabled(true);
+    form.btnDetect->click();
+    QCOMPARE(form.edtDVBViewerDataFolder->text(), QString());
+    QVERIFY(TDialogSeam::Shown().empty());
+}
+
+void TestFolders::linksOpenTheFolders() {
+    TfrmFolders form;
+    form.show();
+    form.llDataFolder->click();
+    form.llDVBViewerDataFolder->click();
+    QCOMPARE(FOpened, QStringList({GetProgramDataFolder(), QStringLiteral("/viewer/data/")}));
+}
+
+void TestFolders::placeComesFromAndGoesToTheSettings() {
+    Settings().frmFoldersLeft = 321;
+    Settings().frmFoldersTop = 123;
+    TfrmFolders form;
+    form.show();
+    QCOMPARE(form.pos(), QPoint(321, 123));
+    form.move(40, 60);
+    form.hide();
+    QCOMPARE(Settings().frmFoldersLeft, 40);
+    QCOMPARE(Settings().frmFoldersTop, 60);
+}
+
+void TestFolders::escapeCancels() {
+    TfrmFolders form;
+    form.show();
+    form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+    QCOMPARE(Settings().DefaultWorkFolder, QStringLiteral("/work/lists"));
+}
+
+QTEST_MAIN(TestFolders)
+#include "tst_folders.moc"
