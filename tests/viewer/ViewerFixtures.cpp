@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <csignal>
 #include <cstring>
 
 TChannelRec MakeRec(const TChannelSpec& spec) {
@@ -78,6 +79,12 @@ QString TStandinProcess::WaitForLine(const QString& prefix, int timeoutMs) {
 
 bool TStandinProcess::Terminate() {
     FProcess->terminate();
+    return FProcess->waitForFinished(10000) && FProcess->exitStatus() == QProcess::NormalExit &&
+           FProcess->exitCode() == 0;
+}
+
+bool TStandinProcess::Interrupt() {
+    ::kill(static_cast<pid_t>(FProcess->processId()), SIGINT);
     return FProcess->waitForFinished(10000) && FProcess->exitStatus() == QProcess::NormalExit &&
            FProcess->exitCode() == 0;
 }

@@ -35,6 +35,8 @@ public:
     bool Start(const QString& dataFolder, bool recorder = false);
     // SIGTERM, and waits for the exit.
     bool Terminate();
+    // SIGINT (Ctrl+C), and waits for the exit.
+    bool Interrupt();
     // SIGKILL: it gets no chance to remove its entries.
     bool Kill();
     // Waits for the stand-in to print a line that starts with the prefix; returns it.

@@ -5,6 +5,7 @@
 #include "platform/UProcessInfo.h"
 #include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
+#include "platform/UServices.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
 #include "viewer/UTuning.h"
@@ -103,8 +104,15 @@ void TestViewer::runningStateFollowsTheStandin() {
         QVERIFY(standin.Terminate());
     }
     QVERIFY(!IsViewerRunning());
-    // It cleaned up after itself on SIGTERM.
+    // It cleaned up after itself on SIGTERM, and does so on Ctrl+C too.
     QVERIFY(QDir(RunningObjectsFolder()).isEmpty());
+    TStandinProcess interrupted;
+    QVERIFY2(interrupted.Start(FDataFolder, true), qPrintable(interrupted.Error()));
+    QVERIFY(IsViewerRunning());
+    QVERIFY(interrupted.Interrupt());
+    QVERIFY(!IsViewerRunning());
+    QVERIFY(QDir(RunningObjectsFolder()).isEmpty());
+    QVERIFY(QDir(ServicesFolder()).isEmpty());
 }
 
 void TestViewer::killedStandinLeavesAStaleEntryThatDoesNotCount() {
