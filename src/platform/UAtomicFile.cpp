@@ -62,7 +62,10 @@ void SetNextWriteFailureAfter(qint64 bytes) {
 }
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& image) {
-    const QFileInfo target(fileName);
+    // A link stays a link: the file it points to is the one replaced.
+    QFileInfo target(fileName);
+    if (target.isSymLink())
+        target = QFileInfo(target.symLinkTarget());
     if (target.exists() && (target.isDir() || !target.isWritable()))
         RaiseCreateError(fileName, QStringLiteral("Access denied."));
 

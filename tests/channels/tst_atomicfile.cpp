@@ -38,6 +38,7 @@ private Q_SLOTS:
     void failedWriteLeavesOldFileAndNoTemporary_data();
     void failedWriteLeavesOldFileAndNoTemporary();
     void failureSeamAppliesToOneWriteOnly();
+    void linkedTargetKeepsTheLink();
     void missingFolderIsACreateError();
     void readOnlyTargetIsACreateError();
 
@@ -96,6 +97,16 @@ void TestAtomicFile::failureSeamAppliesToOneWriteOnly() {
     QVERIFY(!QFile::exists(file));
     WriteFileAtomically(file, "abc");
     QCOMPARE(Contents(file), QByteArray("abc"));
+}
+
+void TestAtomicFile::linkedTargetKeepsTheLink() {
+    const QString real = FDir->filePath(u"real.dat"_s);
+    const QString link = FDir->filePath(u"link.dat"_s);
+    WriteFileAtomically(real, "old");
+    QVERIFY(QFile::link(real, link));
+    WriteFileAtomically(link, "new");
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(Contents(real), QByteArray("new"));
 }
 
 void TestAtomicFile::missingFolderIsACreateError() {
