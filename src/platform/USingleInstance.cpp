@@ -23,7 +23,7 @@ bool TSingleInstance::TryAcquire() {
     if (FHeld)
         return true;
     if (!EnsurePrivateFolder(RuntimeFolder()))
-        return false;
+        return true;
     if (!FLock) {
         FLock = std::make_unique<QLockFile>(LockFileName());
         // Only a dead holder makes the lock stale; by default an old lock of a live holder
@@ -31,7 +31,7 @@ bool TSingleInstance::TryAcquire() {
         FLock->setStaleLockTime(0);
     }
     FHeld = FLock->tryLock(0);
-    return FHeld;
+    return FHeld || FLock->error() != QLockFile::LockFailedError;
 }
 
 bool TSingleInstance::IsHeld() const {

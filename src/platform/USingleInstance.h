@@ -19,8 +19,9 @@ public:
     TSingleInstance(const TSingleInstance&) = delete;
     TSingleInstance& operator=(const TSingleInstance&) = delete;
 
-    // True when this object now holds the lock (or already held it); false when another
-    // holder has it or the lock cannot be made.
+    // False only when another live process holds the lock: this one must end. True when this
+    // object holds it, and also when no lock can be made at all (an unusable runtime folder):
+    // the program then runs unguarded rather than not at all.
     bool TryAcquire();
     bool IsHeld() const;
 

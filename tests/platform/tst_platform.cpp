@@ -108,6 +108,7 @@ private Q_SLOTS:
     void serviceState_data();
     void serviceState();
     void singleInstanceRefusesASecondHolder();
+    void singleInstanceRunsUnguardedWithoutARuntimeFolder();
     void clientParsesGoodReplies();
     void clientFailsWithinTheLimit_data();
     void clientFailsWithinTheLimit();
@@ -246,6 +247,21 @@ void TestPlatform::singleInstanceRefusesASecondHolder() {
     // The first holder has ended: the next one gets the lock.
     TSingleInstance third;
     QVERIFY(third.TryAcquire());
+    QVERIFY(third.IsHeld());
+}
+
+void TestPlatform::singleInstanceRunsUnguardedWithoutARuntimeFolder() {
+    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
+    // A plain file where the runtime folder should be: no lock can be made there.
+    const QString blocker = QDir::tempPath() + QStringLiteral("/not-a-folder");
+    QVERIFY(WriteWholeFile(blocker, "x"));
+    qputenv("XDG_RUNTIME_DIR", blocker.toLocal8Bit());
+    TSingleInstance instance;
+    const bool mayRun = instance.TryAcquire();
+    const bool held = instance.IsHeld();
+    qputenv("XDG_RUNTIME_DIR", xdg);
+    QVERIFY(mayRun);
+    QVERIFY(!held);
 }
 
 void TestPlatform::clientParsesGoodReplies() {
