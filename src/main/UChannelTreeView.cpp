@@ -1,0 +1,175 @@
+#include "main/UChannelTreeView.h"
+
+#include "main/UChannelTreeModel.h"
+#include "main/UCheckedTreeViewHelper.h"
+
+#include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+namespace {
+
+// The distance from the top or bottom edge within which a drag scrolls the tree.
+constexpr int DragScrollMargin = 15;
+
+Qt::KeyboardModifiers PlainModifiers(const QKeyEvent* event) {
+    // The keypad flag says where a key sits, not which modifier the user holds.
+    return event->modifiers() & ~Qt::KeypadModifier;
+}
+
+void ToggleSelectedNode() {
+    ToggleNodeChecked(ActiveTreeView().SelectedNode());
+}
+
+} // namespace
+
+TChannelTreeView::TChannelTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setUniformRowHeights(true); // keeps a tree of 100,000 rows cheap to lay out
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setAutoScroll(true);
+    setAutoScrollMargin(DragScrollMargin);
+}
+
+void TChannelTreeView::SetPopupMenus(QMenu* mainChannelMenu, QMenu* subChannelMenu) {
+    FMainChannelMenu = mainChannelMenu;
+    FSubChannelMenu = subChannelMenu;
+}
+
+void TChannelTreeView::SetDropHandlers(TDropTest canDrop, TDropAction drop) {
+    FCanDrop = std::move(canDrop);
+    FDrop = std::move(drop);
+    const bool on = FCanDrop && FDrop;
+    setDragEnabled(on);
+    setAcceptDrops(on);
+    setDropIndicatorShown(on);
+    setDragDropMode(on ? QAbstractItemView::InternalMove : QAbstractItemView::NoDragDrop);
+}
+
+bool TChannelTreeView::IsOnTickBox(const QPoint& point) const {
+    const QModelIndex node = indexAt(point);
+    if (!node.isValid() || !(node.flags() & Qt::ItemIsUserCheckable))
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(node);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+    return box.contains(point);
+}
+
+bool TChannelTreeView::HandleTreeKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = PlainModifiers(event);
+    const int key = event->key();
+    if (modifiers == Qt::ShiftModifier && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+        // The node being left is the one that changes; the move itself still happens.
+        ToggleSelectedNode();
+        return false;
+    }
+    if (FF12TogglesTick && modifiers == Qt::NoModifier && key == Qt::Key_F12) {
+        ToggleSelectedNode();
+        return true;
+    }
+    if (event->text() == QLatin1String(" ")) {
+        ToggleSelectedNode();
+        return true;
+    }
+    return false;
+}
+
+void TChannelTreeView::keyPressEvent(QKeyEvent* event) {
+    if (HandleTreeKey(event)) {
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void TChannelTreeView::keyReleaseEvent(QKeyEvent* event) {
+    QTreeView::keyReleaseEvent(event);
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        Q_EMIT NavigationKeyReleased();
+        break;
+    default:
+        break;
+    }
+}
+
+void TChannelTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    const QModelIndex node = indexAt(event->position().toPoint());
+    if (node.isValid())
+        Q_EMIT NodeClicked(node);
+}
+
+void TChannelTreeView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex node = indexAt(event->pos());
+    if (!node.isValid())
+        return;
+    if (selectionModel())
+        selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
+    Q_EMIT PopupAboutToShow(node);
+    QMenu* menu = TChannelTreeModel::IsTopLevel(node) ? FMainChannelMenu : FSubChannelMenu;
+    if (menu)
+        menu->popup(event->globalPos());
+    event->accept();
+}
+
+bool TChannelTreeView::AcceptsDrop(const QPoint& point) const {
+    if (!FCanDrop)
+        return false;
+    const QModelIndex target = indexAt(point);
+    const QModelIndex dragged = currentIndex();
+    return target.isValid() && dragged.isValid() && FCanDrop(dragged, target);
+}
+
+void TChannelTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->source() == this && FCanDrop)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TChannelTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->source() != this) {
+        event->ignore();
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    if (point.y() < DragScrollMargin)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (point.y() >= viewport()->height() - DragScrollMargin)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    if (AcceptsDrop(point))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TChannelTreeView::dropEvent(QDropEvent* event) {
+    const QPoint point = event->position().toPoint();
+    if (event->source() != this || !FDrop || !AcceptsDrop(point)) {
+        event->ignore();
+        return;
+    }
+    // The tree's own move machinery stays out: the handler reorders the model itself.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    FDrop(currentIndex(), indexAt(point));
+}

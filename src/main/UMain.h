@@ -1,0 +1,188 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSet>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+class QTreeView;
+class TChannelDocument;
+class TChannelTreeModel;
+class TChannelTreeView;
+class TChannels;
+class TTuningManager;
+
+// The version's platform tag, shown in the caption.
+inline constexpr const char* OrvanePlatformTag = "(x32)";
+
+// The main window: the channel tree, the structure or channel information pane beside it,
+// every command of the program as a QAction named after it, and the timer that keeps the
+// commands' enabled state current.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    TChannelDocument& Document() { return *FDocument; }
+    TChannels& Channels();
+    TTuningManager& TuningManager();
+    TChannelTreeModel& Tree();
+    QString FileName() const;
+    bool IsNotHappy() const { return FIsNotHappy; }
+
+    // The text of the caption for a list file name (empty before the first load).
+    static QString CaptionFor(const QString& name);
+    void UpdateCaption(const QString& name);
+    void ShowInfoPane();
+    void UpdateChannelInfoAndWindows();
+    void UpdateStructure();
+    void ChangeTreeViewNames();
+    void ShowCheckedCount();
+    // Every command's enabled state from the state of the trees and the list.
+    void UpdateActions();
+    // One tick of tiEnabled.
+    void tiEnabledTimer();
+    // The window's own keys (F3 to F8 with or without Ctrl); true when the key was used.
+    // The tool windows pass the keys they do not use here.
+    bool FormKeyDown(QKeyEvent* event);
+    // Selects the next (odd kinds) or previous (even kinds) top-level node of the active tree
+    // after the selected one that matches the kind; nothing moves when none does.
+    void SelectNextMatching(int kind);
+
+    // Controls.
+    TChannelTreeView* tvChannels = nullptr;
+    QTreeView* tvStructure = nullptr;
+    QTextEdit* reChannelInfo = nullptr;
+    QSplitter* Splitter = nullptr;
+    QToolBar* tbMain = nullptr;
+    QLabel* StatusPanels[4] = {};
+    QTimer* tiEnabled = nullptr;
+    QMenu* pmChannels = nullptr;
+    QMenu* pmSubChannels = nullptr;
+    QMenu* pmStructure = nullptr;
+
+    // File.
+    QAction* actOpenDVBViewerFile = nullptr;
+    QAction* actSaveDVBViewerFile = nullptr;
+    QAction* actFileOpen = nullptr;
+    QAction* actFileSaveAs = nullptr;
+    QAction* actFileSave = nullptr;
+    QAction* actAppendChecked = nullptr;
+    QAction* actAppendUnchecked = nullptr;
+    QAction* actInformation = nullptr;
+    QAction* actExit = nullptr;
+    // Edit.
+    QAction* actSearch = nullptr;
+    QAction* actGoTo = nullptr;
+    QAction* actToggleBookmark = nullptr;
+    QAction* actDeleteAllBookmarks = nullptr;
+    QAction* actRestoreDeleted = nullptr;
+    QAction* actMakeManHappy = nullptr;
+    QAction* actMakeIPTVXepgReady = nullptr;
+    // View.
+    QAction* actNoPath = nullptr;
+    QAction* actSmallPath = nullptr;
+    QAction* actFullPath = nullptr;
+    QAction* actViewStructure = nullptr;
+    QAction* actViewChannelInfo = nullptr;
+    QAction* actShowChannelNumbers = nullptr;
+    QAction* actViewChecking = nullptr;
+    QAction* actViewGoTo = nullptr;
+    // Check/Uncheck.
+    QAction* actChecking = nullptr;
+    QAction* actCheckingByCategoryAndRoot = nullptr;
+    QAction* actUncheckAll = nullptr;
+    QAction* actCheckAll = nullptr;
+    QAction* actInvertChecking = nullptr;
+    // With Checked do.
+    QAction* actKeepMovedChannelsChecked = nullptr;
+    QAction* actRenameCategories = nullptr;
+    QAction* actRenameRoots = nullptr;
+    QAction* actMoveCheckedToTop = nullptr;
+    QAction* actMoveCheckedToBottom = nullptr;
+    QAction* actDeleteChecked = nullptr;
+    QAction* actSaveCheckedAs = nullptr;
+    QAction* actSetGroup = nullptr;
+    QAction* actSetAutoUpdate = nullptr;
+    QAction* actSetEPGFlags = nullptr;
+    QAction* actSetSpeakers = nullptr;
+    QAction* actSetRDS = nullptr;
+    // Options and Help.
+    QAction* actFolders = nullptr;
+    QAction* actSettings = nullptr;
+    QAction* actCodepage = nullptr;
+    QAction* actHelp = nullptr;
+    QAction* actAbout = nullptr;
+    // Not in the main menu.
+    QAction* actInsertCheckedBefore = nullptr;
+    QAction* actInsertCheckedAfter = nullptr;
+    QAction* actTune = nullptr;
+    QAction* actEditChannelName = nullptr;
+    QAction* actDefaultAudioTrack = nullptr;
+    QAction* actExpandTreeView = nullptr;
+    QAction* actCollapseTreeView = nullptr;
+    QAction* actFocusMainForm = nullptr;
+
+    // Command handlers.
+    void actInformationExecute();
+    void actMakeIPTVXepgReadyExecute();
+    void actViewStructureExecute();
+    void actViewChannelInfoExecute();
+    void actHelpExecute();
+    void actTuneExecute();
+    void actFoldersExecute();
+    void actSettingsExecute();
+    void actCodepageExecute();
+    void actExpandTreeViewExecute();
+    void actCollapseTreeViewExecute();
+    void SetPathMode(int mode);
+
+Q_SIGNALS:
+    // The window agreed to close: the run ends.
+    void FormClosed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut = {},
+                        const QString& hint = QString());
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePanes();
+    void CreateStatusBar();
+    void ConnectCommands();
+    void AfterShow();
+    void PrepareChannelsPopup(const QModelIndex& node);
+    void SetEnabled(QAction* action, bool enabled);
+    // The tree the expand and collapse commands act on.
+    QTreeView* FocusedTree() const;
+    void UpdateHappyPanel();
+
+    std::unique_ptr<TChannelDocument> FDocument;
+    QActionGroup* FPathGroup = nullptr;
+    QActionGroup* FPaneGroup = nullptr;
+    // Commands whose windows or logic come with later work: they stay disabled whatever the
+    // state, so that none of them seems to work when it does not.
+    QSet<QAction*> FNotYetWired;
+    // The check-by-properties window, once it exists: Help then shows its page.
+    QPointer<QWidget> FCheckingWindow;
+    bool FIsNotHappy = false;
+    bool FInTimerTick = false;
+    bool FShownOnce = false;
+};
