@@ -43,6 +43,7 @@ TChannels::~TChannels() = default;
 TChannel* TChannels::Channel(int Index) const {
     if (Index < 0 || Index >= Count())
         return nullptr;
+    FHint = size_t(Index);
     return fcs[size_t(Index)].get();
 }
 
@@ -175,9 +176,14 @@ void TChannels::Remove(TChannel* aChannel) {
 int TChannels::IndexOf(const TChannel* aChannel) const {
     if (!aChannel)
         return -1;
-    for (size_t i = 0; i < fcs.size(); ++i)
-        if (fcs[i].get() == aChannel)
+    if (FHint < fcs.size() && fcs[FHint].get() == aChannel)
+        return int(FHint);
+    for (size_t i = 0; i < fcs.size(); ++i) {
+        if (fcs[i].get() == aChannel) {
+            FHint = i;
             return int(i);
+        }
+    }
     return -1;
 }
 
@@ -211,11 +217,15 @@ int TChannels::GetChannelNo(const TChannel* aChannel) const {
 int TChannels::GetSubChannelCount(const TChannel* aMainChannel) const {
     if (!aMainChannel || aMainChannel->IsSubChannel())
         return 0;
-    const int index = IndexOf(aMainChannel);
-    if (index < 0)
+    return GetSubChannelCountAt(IndexOf(aMainChannel));
+}
+
+int TChannels::GetSubChannelCountAt(int Index) const {
+    const TChannel* main = Channel(Index);
+    if (!main || main->IsSubChannel())
         return 0;
     int count = 0;
-    for (size_t i = size_t(index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
+    for (size_t i = size_t(Index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
         ++count;
     return count;
 }

@@ -67,6 +67,8 @@ public:
     TChannel* GetChannelByNo(int No) const;
     int GetChannelNo(const TChannel* aChannel) const;
     int GetSubChannelCount(const TChannel* aMainChannel) const;
+    // The same for the channel at Index, without searching for it.
+    int GetSubChannelCountAt(int Index) const;
 
     void MakeMainAudioTrack(TChannel* sub, TChannel* main);
     void SwapAudioTracks(TChannel* sub1, TChannel* sub2);
@@ -79,4 +81,8 @@ private:
 
     THeader FHeader{};
     std::vector<std::unique_ptr<TChannel>> fcs;
+    // Position of the channel last handed out or found. Callers walk the list by index and
+    // ask about the channel at hand (sub-channel counts, audio tracks), so IndexOf checks
+    // here first and such walks stay linear.
+    mutable size_t FHint = 0;
 };

@@ -317,6 +317,13 @@ void TestChannelList::subChannelCount() {
     QCOMPARE(list.GetSubChannelCount(list.Channel(4)), 1);
     QCOMPARE(list.GetSubChannelCount(list.Channel(5)), 0);
     QCOMPARE(list.GetSubChannelCount(nullptr), 0);
+    const QList<int> counts = {2, 0, 0, 0, 1, 0};
+    for (int i = 0; i < list.Count(); ++i)
+        QCOMPARE(list.GetSubChannelCountAt(i), counts[i]);
+    QCOMPARE(list.GetSubChannelCountAt(-1), 0);
+    QCOMPARE(list.GetSubChannelCountAt(list.Count()), 0);
+    TChannel stranger;
+    QCOMPARE(list.GetSubChannelCount(&stranger), 0);
 }
 
 void TestChannelList::makeMainAudioTrack() {
