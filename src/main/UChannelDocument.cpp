@@ -338,7 +338,7 @@ bool TChannelDocument::BackupDVBViewerFiles() {
         return true;
 
     const QString backupFolder = GetProgramDataFolder();
-    const auto backup = [&backupFolder](const char* name) {
+    const auto backup = [&backupFolder](const char* name) -> QString {
         return backupFolder + QLatin1String(name);
     };
     try {
