@@ -1,0 +1,463 @@
+#include "help/About.h"
+#include "help/UHelp.h"
+#include "help/UMyHelp.h"
+#include "help/URtfReader.h"
+#include "help/USizeGribPanel.h"
+#include "help/UTextInfo.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+
+#include "common/TestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSizeGrip>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QList<TfrmHelp*> OpenHelpWindows() {
+    QList<TfrmHelp*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* help = qobject_cast<TfrmHelp*>(widget))
+            windows << help;
+    }
+    return windows;
+}
+
+void ProcessDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QString HelpFolder() {
+    return GetProgramDataFolder() + u"Language/English/"_s;
+}
+
+} // namespace
+
+// Receives the links the About window opens instead of the web browser.
+class TUrlRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> Urls;
+
+public Q_SLOTS:
+    void Open(const QUrl& url) { Urls << url; }
+};
+
+class TestHelpWindows : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shippedPagesAreReadableRtf();
+    void installWritesMissingPagesOnly();
+    void pageNamesAndFiles();
+    void helpPageOpensOneWindowPerPage();
+    void closingEmptiesTheSlot();
+    void missingPageShowsErrorAndLeavesNoWindow();
+    void pagesWithoutFileShowError_data();
+    void pagesWithoutFileShowError();
+    void helpCopyTakesWholeText();
+
+    void infoWindowRuns();
+    void infoCopyTakesWholeTextAndKeepsSelection();
+    void infoButtonsAndEscape();
+
+    void aboutShowsVersionAndOpensLinks();
+
+    void gripArea_data();
+    void gripArea();
+    void draggingTheGripResizesTheWindow();
+
+    void lookAtWindows();
+};
+
+void TestHelpWindows::initTestCase() {
+    Q_INIT_RESOURCE(orvane_help);
+}
+
+void TestHelpWindows::init() {
+    TDialogSeam::Install();
+    QDir(GetProgramDataFolder()).removeRecursively();
+}
+
+void TestHelpWindows::cleanup() {
+    HelpWindowsManager().CloseAll();
+    ProcessDeletes();
+    TDialogSeam::Uninstall();
+}
+
+void TestHelpWindows::shippedPagesAreReadableRtf() {
+    const QStringList names = HelpPageNames();
+    QCOMPARE(names.size(), 7);
+    for (const QString& name : names) {
+        QFile file(u":/help/Language/English/"_s + name + u".rtf"_s);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(LooksLikeRtf(bytes), qPrintable(name));
+        const TRtfDocument doc = ParseRtf(bytes);
+        const QString text = doc.PlainText();
+        QVERIFY2(text.trimmed().size() > 800, qPrintable(name));
+        // Leftover markup means the page's RTF is broken somewhere.
+        QVERIFY2(!text.contains(u'\\') && !text.contains(u'{') && !text.contains(u'}'),
+                 qPrintable(name));
+        QVERIFY2(!text.contains(QChar::ReplacementCharacter), qPrintable(name));
+        // Every page opens with a bold heading.
+        QVERIFY2(!doc.Paragraphs.empty() && !doc.Paragraphs[0].Runs.empty() &&
+                     doc.Paragraphs[0].Runs[0].Bold,
+                 qPrintable(name));
+    }
+}
+
+void TestHelpWindows::installWritesMissingPagesOnly() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + u"/Orvane/"_s;
+    const QString english = folder + u"Language/English/"_s;
+
+    QStringList written;
+    QVERIFY(InstallHelpPages(folder, &written));
+    QCOMPARE(written.size(), 7);
+    for (const QString& name : HelpPageNames()) {
+        const QString target = english + name + u".rtf"_s;
+        QCOMPARE(ReadWholeFile(target),
+                 ReadWholeFile(u":/help/Language/English/"_s + name + u".rtf"_s));
+        // The user may edit the installed page.
+        QVERIFY(QFileInfo(target).permissions() & QFile::WriteOwner);
+    }
+
+    // An edited page stays as the user left it; a deleted one comes back.
+    const QByteArray edited = "{\\rtf1 my own notes}";
+    QVERIFY(WriteWholeFile(english + u"Main.rtf"_s, edited));
+    QVERIFY(QFile::remove(english + u"Restore.rtf"_s));
+    written.clear();
+    QVERIFY(InstallHelpPages(folder, &written));
+    QCOMPARE(written, QStringList{english + u"Restore.rtf"_s});
+    QCOMPARE(ReadWholeFile(english + u"Main.rtf"_s), edited);
+
+    written.clear();
+    QVERIFY(InstallHelpPages(folder, &written));
+    QVERIFY(written.isEmpty());
+}
+
+void TestHelpWindows::pageNamesAndFiles() {
+    QCOMPARE(HelpPageNames(),
+             (QStringList{u"HappyMan"_s, u"CodePage"_s, u"CheckUncheck"_s, u"Restore"_s,
+                          u"Settings"_s, u"Main"_s, u"IPTV2Xepg"_s}));
+    QCOMPARE(HelpPageName(hpSettings), u"Settings"_s);
+    QCOMPARE(HelpPageName(hpUnused), QString());
+    QCOMPARE(HelpPageName(-1), QString());
+    QCOMPARE(HelpPageNumber(u"IPTV2Xepg"_s), 6);
+    QCOMPARE(HelpPageNumber(u"Nothing"_s), -1);
+    QCOMPARE(HelpPageNumber(QString()), -1);
+    QCOMPARE(HelpFileName(u"Settings"_s),
+             GetProgramDataFolder() + u"Language/English/Settings.rtf"_s);
+}
+
+void TestHelpWindows::helpPageOpensOneWindowPerPage() {
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+
+    ShowHelpPage(hpSettings);
+    QVERIFY(TDialogSeam::Shown().empty());
+    TfrmHelp* settings = HelpWindowsManager().Window(hpSettings);
+    QVERIFY(settings);
+    QVERIFY(settings->isVisible());
+    QCOMPARE(settings->windowTitle(), u"Help-Settings"_s);
+    QCOMPARE(settings->HID(), int(hpSettings));
+    QCOMPARE(settings->FileName(), HelpFolder() + u"Settings.rtf"_s);
+    QCOMPARE(settings->reHelp()->objectName(), u"reHelp"_s);
+    QVERIFY(settings->reHelp()->isReadOnly());
+    QVERIFY(settings->reHelp()->toPlainText().contains(u"Settings"_s));
+
+    // The second request brings the same window forward.
+    settings->showMinimized();
+    ShowHelpPage(u"Settings"_s);
+    QCOMPARE(HelpWindowsManager().Window(hpSettings), settings);
+    QCOMPARE(OpenHelpWindows().size(), 1);
+    QVERIFY(!settings->isMinimized());
+
+    // Another page gets a window of its own.
+    ShowHelpPage(hpMain);
+    TfrmHelp* main = HelpWindowsManager().Window(hpMain);
+    QVERIFY(main);
+    QVERIFY(main != settings);
+    QCOMPARE(main->windowTitle(), u"Help-Main"_s);
+    QCOMPARE(OpenHelpWindows().size(), 2);
+    QVERIFY(TDialogSeam::Shown().empty());
+}
+
+void TestHelpWindows::closingEmptiesTheSlot() {
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+    ShowHelpPage(hpRestore);
+    ShowHelpPage(hpCodePage);
+
+    QPointer<TfrmHelp> restore = HelpWindowsManager().Window(hpRestore);
+    QVERIFY(restore);
+    restore->findChild<QPushButton*>(u"btnOK"_s)->click();
+    QVERIFY(!HelpWindowsManager().IsLaunched(hpRestore));
+    ProcessDeletes();
+    QVERIFY(restore.isNull());
+
+    QPointer<TfrmHelp> codePage = HelpWindowsManager().Window(hpCodePage);
+    QVERIFY(codePage);
+    QTest::keyClick(codePage->reHelp(), Qt::Key_Escape, Qt::ShiftModifier);
+    QVERIFY(HelpWindowsManager().IsLaunched(hpCodePage));
+    QTest::keyClick(codePage->reHelp(), Qt::Key_Escape);
+    QVERIFY(!HelpWindowsManager().IsLaunched(hpCodePage));
+    ProcessDeletes();
+    QVERIFY(codePage.isNull());
+
+    // A closed page opens again in a fresh window.
+    ShowHelpPage(hpRestore);
+    QVERIFY(HelpWindowsManager().IsLaunched(hpRestore));
+    QCOMPARE(OpenHelpWindows().size(), 1);
+}
+
+void TestHelpWindows::missingPageShowsErrorAndLeavesNoWindow() {
+    QVERIFY(!QFileInfo::exists(HelpFolder()));
+    ShowHelpPage(hpSettings);
+    QCOMPARE(TDialogSeam::ShownTexts(), QStringList{u"Could not create/show help window"_s});
+    QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
+    QVERIFY(!HelpWindowsManager().IsLaunched(hpSettings));
+    ProcessDeletes();
+    QVERIFY(OpenHelpWindows().isEmpty());
+
+    // The slot stayed empty, so once the pages are there the next request opens one.
+    TDialogSeam::ClearShown();
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+    ShowHelpPage(hpSettings);
+    QVERIFY(TDialogSeam::Shown().empty());
+    QVERIFY(HelpWindowsManager().IsLaunched(hpSettings));
+}
+
+void TestHelpWindows::pagesWithoutFileShowError_data() {
+    QTest::addColumn<int>("number");
+    QTest::newRow("unused page 7") << 7;
+    QTest::newRow("negative") << -1;
+    QTest::newRow("beyond the table") << 8;
+}
+
+void TestHelpWindows::pagesWithoutFileShowError() {
+    QFETCH(int, number);
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+    ShowHelpPage(number);
+    QCOMPARE(TDialogSeam::ShownTexts(), QStringList{u"Could not create/show help window"_s});
+    ProcessDeletes();
+    QVERIFY(OpenHelpWindows().isEmpty());
+}
+
+void TestHelpWindows::helpCopyTakesWholeText() {
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+    ShowHelpPage(hpIPTV2Xepg);
+    TfrmHelp* window = HelpWindowsManager().Window(hpIPTV2Xepg);
+    QVERIFY(window);
+    QApplication::clipboard()->clear();
+    window->findChild<QPushButton*>(u"btnCopy"_s)->click();
+    const QString text = window->reHelp()->toPlainText();
+    QVERIFY(!text.isEmpty());
+    QCOMPARE(QApplication::clipboard()->text(), text);
+}
+
+void TestHelpWindows::infoWindowRuns() {
+    TfrmInfo info;
+    QCOMPARE(info.windowTitle(), u"Channel Info"_s);
+    QCOMPARE(info.reInfo()->objectName(), u"reInfo"_s);
+    QVERIFY(!info.reInfo()->tabChangesFocus());
+    info.SetTabStops({150});
+    info.AddText(u"Orvane 0.3.0.0\r\n"_s, Qt::black, true);
+    info.AddText(u"\r\nFile: a.dat\r\n\r\nFile ID: "_s);
+    info.AddText(u"B2C2\t"_s, Qt::red, true);
+    info.AddText(u"File Version: "_s);
+    info.AddText(u"1.08\r\n"_s, Qt::blue, true);
+
+    QCOMPARE(info.PlainText(),
+             u"Orvane 0.3.0.0\n\nFile: a.dat\n\nFile ID: B2C2\tFile Version: 1.08\n"_s);
+
+    QTextDocument* doc = info.reInfo()->document();
+    auto formatAt = [doc](const QString& needle) {
+        QTextCursor cursor = doc->find(needle);
+        return cursor.charFormat();
+    };
+    QVERIFY(formatAt(u"Orvane"_s).font().bold());
+    QCOMPARE(formatAt(u"Orvane"_s).foreground().color(), QColor(Qt::black));
+    QVERIFY(!formatAt(u"File:"_s).font().bold());
+    QVERIFY(formatAt(u"B2C2"_s).font().bold());
+    QCOMPARE(formatAt(u"B2C2"_s).foreground().color(), QColor(Qt::red));
+    QVERIFY(!formatAt(u"Version"_s).font().bold());
+    QCOMPARE(formatAt(u"1.08"_s).foreground().color(), QColor(Qt::blue));
+
+    // Every paragraph, also those begun by later runs, has the tab stop at 150 points.
+    const qreal expected = 150 * info.reInfo()->logicalDpiX() / 72.0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QList<QTextOption::Tab> tabs = block.blockFormat().tabPositions();
+        QCOMPARE(tabs.size(), 1);
+        QCOMPARE(tabs.front().position, expected);
+    }
+}
+
+void TestHelpWindows::infoCopyTakesWholeTextAndKeepsSelection() {
+    TfrmInfo info;
+    info.AddText(u"first line\r\nsecond line"_s);
+    QTextCursor part(info.reInfo()->document());
+    part.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+    info.reInfo()->setTextCursor(part);
+    QApplication::clipboard()->clear();
+
+    info.findChild<QPushButton*>(u"btnCopy"_s)->click();
+    QCOMPARE(QApplication::clipboard()->text(), u"first line\nsecond line"_s);
+    QCOMPARE(info.reInfo()->textCursor().selectedText(), u"first line\u2029second line"_s);
+}
+
+void TestHelpWindows::infoButtonsAndEscape() {
+    {
+        TfrmInfo info;
+        info.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&info));
+        info.findChild<QPushButton*>(u"btnOK"_s)->click();
+        QCOMPARE(info.result(), int(QDialog::Accepted));
+    }
+    {
+        TfrmInfo info;
+        info.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&info));
+        info.reInfo()->setFocus();
+        QTest::keyClick(info.reInfo(), Qt::Key_Escape);
+        QVERIFY(!info.isVisible());
+        QCOMPARE(info.result(), int(QDialog::Rejected));
+    }
+}
+
+void TestHelpWindows::aboutShowsVersionAndOpensLinks() {
+    TUrlRecorder recorder;
+    QDesktopServices::setUrlHandler(u"https"_s, &recorder, "Open");
+    {
+        TAboutBox about;
+        QCOMPARE(about.windowTitle(), u"About"_s);
+        QCOMPARE(about.lblVersion()->text(), QString::fromLatin1(OrvaneVersion));
+        QCOMPARE(about.lblVersion()->text(), u"0.3.0.0"_s);
+        QCOMPARE(about.size(), QSize(298, 302));
+        QCOMPARE(about.minimumSize(), about.maximumSize());
+        QVERIFY(about.findChild<QLabel*>(u"LinkHome"_s)->text().contains(u"Orvane home"_s));
+        QVERIFY(about.findChild<QLabel*>(u"LinkChangelog"_s)->text().contains(u"Changelog"_s));
+
+        for (const char* name : {"LinkMaker", "LinkHome", "LinkChangelog"}) {
+            QLabel* link = about.findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY(link);
+            const QString text = link->text();
+            const qsizetype start = text.indexOf(u"href=\""_s) + 6;
+            Q_EMIT link->linkActivated(text.mid(start, text.indexOf(u'"', start) - start));
+        }
+    }
+    QDesktopServices::unsetUrlHandler(u"https"_s);
+    QCOMPARE(recorder.Urls,
+             (QList<QUrl>{QUrl(QString::fromLatin1(MakerUrl)), QUrl(QString::fromLatin1(HomeUrl)),
+                          QUrl(QString::fromLatin1(ChangelogUrl))}));
+}
+
+void TestHelpWindows::gripArea_data() {
+    // Per axis: 0 the grip's last pixel, -1 its first pixel, -2 one pixel before it, below -2 that
+    // far from the panel's last pixel.
+    QTest::addColumn<QPoint>("fromCorner");
+    QTest::addColumn<bool>("inGrip");
+    QTest::newRow("corner pixel") << QPoint(0, 0) << true;
+    QTest::newRow("top-left pixel of the grip") << QPoint(-1, -1) << true;
+    QTest::newRow("left of the grip") << QPoint(-2, -1) << false;
+    QTest::newRow("above the grip") << QPoint(-1, -2) << false;
+    QTest::newRow("far left on the bottom row") << QPoint(-300, 0) << false;
+}
+
+void TestHelpWindows::gripArea() {
+    QFETCH(QPoint, fromCorner);
+    QFETCH(bool, inGrip);
+    QWidget window;
+    auto* panel = new TSizeGripPanel(&window);
+    panel->setGeometry(0, 0, 400, 44);
+    window.resize(400, 44);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QRect grip = panel->GripArea();
+    const int extent = panel->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QCOMPARE(grip.size(), QSize(extent + panel->BevelWidth(), extent + panel->BevelWidth()));
+    QCOMPARE(grip.bottomRight(), panel->rect().bottomRight());
+
+    auto coordinate = [](int offset, int corner, int edge) {
+        return offset == -1 ? edge : offset == -2 ? edge - 1 : corner + offset;
+    };
+    const QPoint point(coordinate(fromCorner.x(), grip.right(), grip.left()),
+                       coordinate(fromCorner.y(), grip.bottom(), grip.top()));
+    QCOMPARE(panel->IsInGripArea(point), inGrip);
+    QCOMPARE(qobject_cast<QSizeGrip*>(panel->childAt(point)) != nullptr, inGrip);
+}
+
+void TestHelpWindows::draggingTheGripResizesTheWindow() {
+    TfrmInfo info;
+    info.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&info));
+    const QSize before = info.size();
+    auto* grip = info.findChild<QSizeGrip*>(u"SizeGrip"_s);
+    QVERIFY(grip);
+    QVERIFY(grip->isVisible());
+    const QPoint at = grip->rect().center();
+    QTest::mousePress(grip, Qt::LeftButton, {}, at);
+    QTest::mouseMove(grip, at + QPoint(40, 30));
+    QTest::mouseRelease(grip, Qt::LeftButton, {}, at + QPoint(40, 30));
+    QTRY_COMPARE(info.size(), before + QSize(40, 30));
+}
+
+void TestHelpWindows::lookAtWindows() {
+    const QString out = qEnvironmentVariable("ORVANE_HELP_SHOTS");
+    if (out.isEmpty())
+        QSKIP("set ORVANE_HELP_SHOTS to a folder to write pictures of the windows");
+    QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+    for (const QString& name : HelpPageNames()) {
+        ShowHelpPage(name);
+        TfrmHelp* window = HelpWindowsManager().Window(HelpPageNumber(name));
+        QVERIFY(window);
+        QVERIFY(window->grab().save(out + u"/help-"_s + name + u".png"_s));
+    }
+    TAboutBox about;
+    about.show();
+    QVERIFY(about.grab().save(out + u"/about.png"_s));
+    TfrmInfo info;
+    info.SetTabStops({150});
+    info.AddText(u"Orvane 0.3.0.0\r\n"_s, Qt::black, true);
+    info.AddText(u"\r\nFile: /home/user/channels.dat\r\n\r\nFile ID: "_s);
+    info.AddText(u"B2C2\t"_s, Qt::red, true);
+    info.AddText(u"File Version: "_s);
+    info.AddText(u"1.08\r\n\r\n"_s, Qt::blue, true);
+    info.AddText(u"Main channels = 1200\r\n"_s);
+    info.AddText(u"DVB-C (total):   "_s, Qt::blue, true);
+    info.AddText(u"12\t"_s);
+    info.AddText(u"DVB-C2:   "_s, Qt::red, true);
+    info.AddText(u"3\r\n"_s);
+    info.AddText(u"DVB-S (total):   "_s, Qt::blue, true);
+    info.AddText(u"1000\t"_s);
+    info.AddText(u"DVB-S2:   "_s, Qt::red, true);
+    info.AddText(u"400\r\n"_s);
+    info.show();
+    QVERIFY(info.grab().save(out + u"/info.png"_s));
+}
+
+QTEST_MAIN(TestHelpWindows)
+#include "tst_helpwindows.moc"
