@@ -25,9 +25,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
@@ -43,6 +45,8 @@ namespace {
 constexpr int TimerInterval = 300;
 constexpr int MinimumPaneWidth = 60;
 constexpr int HappyPanelWidth = 20;
+constexpr int ToolButtonWidth = 87;
+constexpr int ToolButtonHeight = 52;
 
 // Which channels each kind of F3 to F8 stops at.
 bool MatchesKind(const TChannel& c, int kind) {
@@ -393,8 +397,23 @@ void TfrmMain::CreateToolBar() {
                        actViewStructure, actViewChannelInfo}) {
         tbMain->addAction(a);
         if (QWidget* button = tbMain->widgetForAction(a))
-            button->setFixedSize(87, 52);
+            button->setFixedSize(ToolButtonWidth, ToolButtonHeight);
     }
+    // The captions must fit the fixed buttons whole, whatever the user's font: the bar takes
+    // the largest size, up to the window's, at which the longest caption fits.
+    QFont font = tbMain->font();
+    const auto widest = [this](const QFont& f) {
+        const QFontMetrics metrics(f);
+        int width = 0;
+        for (const QAction* a : tbMain->actions())
+            width = qMax(width, metrics.horizontalAdvance(a->iconText()));
+        return width;
+    };
+    while (font.pointSizeF() > 6.0 && widest(font) > ToolButtonWidth - 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    tbMain->setFont(font);
+    tbMain->layout()->setSpacing(0);
+    tbMain->layout()->setContentsMargins(0, 0, 0, 0);
 }
 
 void TfrmMain::CreatePanes() {
@@ -775,7 +794,8 @@ void TfrmMain::showEvent(QShowEvent* event) {
         return;
     const TSettings& s = Settings();
     move(s.frmMainLeft, s.frmMainTop);
-    resize(s.frmMainClientWidth, s.frmMainClientHeight);
+    // The stored height is that of the client area below the menu bar.
+    resize(s.frmMainClientWidth, s.frmMainClientHeight + menuBar()->sizeHint().height());
     const int treeWidth = s.tvChannelsWidth;
     Splitter->setSizes({treeWidth, qMax(MinimumPaneWidth, Splitter->width() - treeWidth)});
     switch (s.PathMode) {
@@ -805,7 +825,7 @@ void TfrmMain::hideEvent(QHideEvent* event) {
     TSettings& s = Settings();
     s.frmMainLeft = x();
     s.frmMainTop = y();
-    s.frmMainClientHeight = height();
+    s.frmMainClientHeight = height() - menuBar()->sizeHint().height();
     s.frmMainClientWidth = width();
     s.tvChannelsWidth = Splitter->sizes().value(0, s.tvChannelsWidth);
 }
