@@ -39,8 +39,11 @@ TfrmCodePage::TfrmCodePage(QWidget* parent) : QDialog(parent) {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtCodePage));
     edtCodePage->setMaximumWidth(120);
 
+    // The two items share the height of the box, each on its own line.
     auto* items = new QGridLayout(rgCodePage);
     items->setColumnStretch(2, 1);
+    items->setRowStretch(0, 1);
+    items->setRowStretch(1, 1);
     items->addWidget(rbSystemCodePage, 0, 0, 1, 3);
     items->addWidget(rbForcedCodePage, 1, 0);
     items->addWidget(edtCodePage, 1, 1);
@@ -60,8 +63,8 @@ TfrmCodePage::TfrmCodePage(QWidget* parent) : QDialog(parent) {
     buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(rgCodePage);
-    layout->addStretch();
+    layout->addWidget(rgCodePage, 1);
+    layout->addSpacing(8);
     layout->addLayout(buttons);
 
     // F1 reaches the dialog whichever control has the focus; Esc is QDialog's own Cancel.

@@ -1,10 +1,10 @@
 #include "settings/UIniFile.h"
 
+#include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <climits>
 
 namespace {
@@ -231,12 +231,5 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 }
 
 void TIniFile::UpdateFile() const {
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(NativeName(FFileName), file.errorString()));
-    const QByteArray bytes = ToBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2")
-                              .arg(NativeName(FFileName), file.errorString()));
+    WriteFileAtomically(FFileName, ToBytes());
 }

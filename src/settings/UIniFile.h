@@ -39,8 +39,9 @@ public:
     void WriteInteger(const QString& section, const QString& key, int value);
     void WriteBool(const QString& section, const QString& key, bool value);
 
-    // Writes the whole text through a temporary file that replaces the target only when
-    // complete. Raises EFCreateError or EWriteError naming the file.
+    // Writes the whole text to a temporary file beside the target, which replaces the target
+    // only when complete. Raises EFCreateError or EWriteError naming the file; the old file
+    // then stays as it was.
     void UpdateFile() const;
 
     // The integer rules of ReadInteger, for any text.

@@ -1,4 +1,5 @@
 #include "common/TestSupport.h"
+#include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 #include "settings/UIniFile.h"
 #include "settings/USettings.h"
@@ -385,19 +386,35 @@ private Q_SLOTS:
         QCOMPARE(EffectiveCodePage(), 1251);
     }
 
-    void failedWriteIsReportedAndLeavesFileAlone() {
-        // A folder standing where the file should be cannot be replaced by a file.
+    void unreadableFileIsReportedAndLeftAlone() {
+        // A folder in the file's place cannot be read; saving must not replace what it holds.
         QVERIFY(QDir().mkpath(IniName()));
+        Settings().PathMode = 1;
+        try {
+            LoadSettings();
+            QFAIL("no error raised");
+        } catch (const EFOpenError& e) {
+            QVERIFY2(e.Message().contains(QStringLiteral("Orvane.Ini")), qPrintable(e.Message()));
+        }
+        QCOMPARE(Settings().PathMode, quint8(1));
+        QVERIFY_THROWS_EXCEPTION(EFOpenError, SaveSettings());
+        QVERIFY(QFileInfo(IniName()).isDir());
+    }
+
+    void writeFailingHalfwayKeepsOldFile() {
+        const QByteArray old = "[Orvane]\r\nPathMode=1\r\n[Mine]\r\nkeep=me\r\n";
+        QVERIFY(WriteWholeFile(IniName(), old));
+        Settings().PathMode = 0;
+        SetNextWriteFailureAfter(20);
         try {
             SaveSettings();
             QFAIL("no error raised");
-        } catch (const EFileError& e) {
-            QVERIFY(e.ClassName() == QStringLiteral("EFCreateError") ||
-                    e.ClassName() == QStringLiteral("EWriteError") ||
-                    e.ClassName() == QStringLiteral("EFOpenError"));
+        } catch (const EWriteError& e) {
             QVERIFY2(e.Message().contains(QStringLiteral("Orvane.Ini")), qPrintable(e.Message()));
         }
-        QVERIFY(QFileInfo(IniName()).isDir());
+        QCOMPARE(ReadWholeFile(IniName()), old);
+        QCOMPARE(QDir(GetProgramDataFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Orvane.Ini")});
     }
 
     void uncreatableFolderIsReported() {
