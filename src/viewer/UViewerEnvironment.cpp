@@ -1,5 +1,6 @@
 #include "viewer/UViewerEnvironment.h"
 
+#include "platform/UAtomicFile.h"
 #include "platform/UAutomationClient.h"
 #include "platform/UOrvaneError.h"
 #include "platform/URunningObjects.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 QString ViewerActiveObjectName() {
     return u'!' + QString::fromUtf16(ViewerClassID);
@@ -68,24 +68,11 @@ void CopyFileContents(const QString& source, const QString& destination) {
     if (!in.open(QIODevice::ReadOnly))
         throw EFOpenError(
             QStringLiteral("Cannot open file \"%1\". %2").arg(source, in.errorString()));
-    QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly))
-        throw EFCreateError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(destination, out.errorString()));
-    constexpr qint64 ChunkSize = 1 << 20;
-    QByteArray chunk;
-    while (!in.atEnd()) {
-        chunk = in.read(ChunkSize);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            throw EReadError(
-                QStringLiteral("Cannot read file \"%1\". %2").arg(source, in.errorString()));
-        if (chunk.isEmpty())
-            break;
-        if (out.write(chunk) != chunk.size())
-            throw EWriteError(
-                QStringLiteral("Cannot write file \"%1\". %2").arg(destination, out.errorString()));
-    }
-    if (!out.commit())
-        throw EWriteError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(destination, out.errorString()));
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw EReadError(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(source, in.errorString()));
+    // Backups are written like every other file: read back and compared before they
+    // replace anything.
+    WriteFileAtomically(destination, bytes);
 }
