@@ -1,0 +1,83 @@
+#include "main/USetEPGFlags.h"
+
+#include "channels/UChannel.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfrmSetEPGFlags::TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent)
+    : QDialog(parent), FTree(tree) {
+    setObjectName(QStringLiteral("frmSetEPGFlags"));
+    setWindowTitle(QStringLiteral("Set EPG Flags for checked channels"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    gbEPGFlags = new QGroupBox(QStringLiteral("&EPG Flags"), this);
+    gbEPGFlags->setObjectName(QStringLiteral("gbEPGFlags"));
+    auto* boxes = new QVBoxLayout(gbEPGFlags);
+    struct TBit {
+        QCheckBox** Box;
+        const char* Name;
+        const char* Caption;
+    };
+    const TBit bits[] = {
+        {&chbDVBEPG, "chbDVBEPG", "Forbid &DVB EPG"},
+        {&chbMHWEpg, "chbMHWEpg", "Forbid &MHW (+) EPG"},
+        {&chbExternalEPG, "chbExternalEPG", "Forbid &External EPG"},
+        {&chbBit3, "chbBit3", "Forbid future Bit&3 EPG"},
+        {&chbBit4, "chbBit4", "Forbid future Bit&4 EPG"},
+        {&chbBit5, "chbBit5", "Forbid future Bit&5 EPG"},
+        {&chbBit6, "chbBit6", "Forbid future Bit&6 EPG"},
+        {&chbBit7, "chbBit7", "Forbid future Bit&7 EPG"},
+    };
+    for (size_t i = 0; i < FBits.size(); ++i) {
+        auto* box = new QCheckBox(QString::fromLatin1(bits[i].Caption), gbEPGFlags);
+        box->setObjectName(QString::fromLatin1(bits[i].Name));
+        *bits[i].Box = box;
+        FBits[i] = box;
+        boxes->addWidget(box);
+    }
+
+    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(gbEPGFlags);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmSetEPGFlags::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+quint8 TfrmSetEPGFlags::Flags() const {
+    quint8 flags = 0;
+    for (size_t i = 0; i < FBits.size(); ++i)
+        if (FBits[i]->isChecked())
+            flags |= quint8(1u << i);
+    return flags;
+}
+
+void TfrmSetEPGFlags::btnOkClick() {
+    const quint8 flags = Flags();
+    for (int row = 0; row < FTree.TopCount(); ++row) {
+        if (!FTree.IsNodeChecked(row))
+            continue;
+        FTree.ChannelAt(row)->SetEpgFlags(flags);
+        for (TChannel* sub : FTree.SubChannelsAt(row))
+            sub->SetEpgFlags(flags);
+    }
+    SetChannelsModified(true);
+    accept();
+}

@@ -1,0 +1,126 @@
+#include "main/USetProperty.h"
+
+#include "channels/UChannel.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TfrmSetProperty::TfrmSetProperty(TChannelTreeModel& tree, QWidget* parent)
+    : QDialog(parent), FTree(tree) {
+    setObjectName(QStringLiteral("frmSetProperty"));
+    setWindowTitle(QStringLiteral("Select Property to set for checked channels"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    rgProperties = new QGroupBox(this);
+    rgProperties->setObjectName(QStringLiteral("rgProperties"));
+    FItems = new QButtonGroup(this);
+    FItemsLayout = new QVBoxLayout(rgProperties);
+
+    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(rgProperties);
+    layout->addLayout(buttons);
+    setMinimumWidth(360);
+
+    connect(FItems, &QButtonGroup::idToggled, this, &TfrmSetProperty::rgPropertiesClick);
+    connect(btnOk, &QPushButton::clicked, this, &TfrmSetProperty::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    FormShow();
+}
+
+void TfrmSetProperty::SetSetType(TSetType type) {
+    FSetType = type;
+    FormShow();
+}
+
+void TfrmSetProperty::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmSetProperty::FormShow() {
+    const QList<QAbstractButton*> old = FItems->buttons();
+    for (QAbstractButton* item : old) {
+        FItems->removeButton(item);
+        delete item;
+    }
+    QStringList items;
+    switch (FSetType) {
+    case stRDS:
+        rgProperties->setTitle(QStringLiteral("Has &RDS (Radio Data System)"));
+        items = {QStringLiteral("No"), QStringLiteral("Yes")};
+        break;
+    case stAutoUpdate:
+        rgProperties->setTitle(QStringLiteral("&Auto Update"));
+        items = {QStringLiteral("Off"), QStringLiteral("On")};
+        break;
+    case stSpeakers:
+        rgProperties->setTitle(QStringLiteral("&Speakers (Default audio track)"));
+        items = {QStringLiteral("Stereo"), QStringLiteral("Left"), QStringLiteral("Right")};
+        break;
+    }
+    for (int i = 0; i < items.size(); ++i) {
+        auto* item = new QRadioButton(items[i], rgProperties);
+        FItems->addButton(item, i);
+        FItemsLayout->addWidget(item);
+    }
+    btnOk->setEnabled(false);
+}
+
+int TfrmSetProperty::ItemIndex() const {
+    return FItems->checkedId();
+}
+
+void TfrmSetProperty::SetItemIndex(int index) {
+    if (QAbstractButton* item = FItems->button(index))
+        item->setChecked(true);
+}
+
+void TfrmSetProperty::rgPropertiesClick() {
+    btnOk->setEnabled(ItemIndex() >= 0);
+}
+
+void TfrmSetProperty::btnOkClick() {
+    const int k = ItemIndex();
+    if (k < 0)
+        return;
+    for (int row = 0; row < FTree.TopCount(); ++row) {
+        if (!FTree.IsNodeChecked(row))
+            continue;
+        TChannel* main = FTree.ChannelAt(row);
+        switch (FSetType) {
+        case stRDS:
+            main->SetHasRDS(k == 1);
+            for (TChannel* sub : FTree.SubChannelsAt(row))
+                sub->SetHasRDS(k == 1);
+            break;
+        case stAutoUpdate:
+            main->SetIsAutoUpdate(k == 1);
+            for (TChannel* sub : FTree.SubChannelsAt(row))
+                sub->SetIsAutoUpdate(k == 1);
+            break;
+        case stSpeakers:
+            // The default audio track is the main channel's choice among its tracks.
+            main->SetSpeakers(quint8(k));
+            break;
+        }
+    }
+    SetChannelsModified(true);
+    accept();
+}
