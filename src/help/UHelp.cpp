@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -68,6 +69,8 @@ void TfrmHelp::SetHelpName(const QString& HName, int HID) {
 
 void TfrmHelp::ShowPage() {
     LoadRtfFile(*FreHelp->document(), FFileName);
+    // A page is read from its top.
+    FreHelp->moveCursor(QTextCursor::Start);
     show();
     raise();
     activateWindow();

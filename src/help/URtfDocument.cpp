@@ -8,6 +8,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
 
 namespace {
 
@@ -37,6 +38,12 @@ QTextBlockFormat BlockFormatOf(const TRtfParagraph& paragraph) {
     format.setTextIndent(TwipsToPixels(paragraph.FirstLineIndentTwips));
     format.setTopMargin(TwipsToPixels(paragraph.SpaceBeforeTwips));
     format.setBottomMargin(TwipsToPixels(paragraph.SpaceAfterTwips));
+    if (!paragraph.TabStopsTwips.empty()) {
+        QList<QTextOption::Tab> tabs;
+        for (int twips : paragraph.TabStopsTwips)
+            tabs.append(QTextOption::Tab(TwipsToPixels(twips), QTextOption::LeftTab));
+        format.setTabPositions(tabs);
+    }
     return format;
 }
 

@@ -6,6 +6,8 @@
 
 namespace {
 
+// A paragraph has no use for more tab stops than this.
+constexpr size_t MaxTabStops = 64;
 // Deeper nesting than this is counted but no longer given a state of its own, so that a file
 // of a million opening braces costs no memory.
 constexpr int MaxGroupDepth = 1024;
@@ -26,6 +28,7 @@ struct TState {
     int FirstLineIndent = 0;
     int SpaceBefore = 0;
     int SpaceAfter = 0;
+    std::vector<int> TabStops;
     TDestination Destination = TDestination::dText;
     int UnicodeSkip = 1;
 
@@ -37,6 +40,7 @@ struct TState {
     void ResetParagraphFormat() {
         Alignment = TRtfAlignment::raLeft;
         LeftIndent = FirstLineIndent = SpaceBefore = SpaceAfter = 0;
+        TabStops.clear();
     }
 };
 
@@ -389,6 +393,9 @@ void TRtfParser::ControlWord(QLatin1StringView word, bool hasParam, int param) {
         FCur.LeftIndent = Clamp(param, -31680, 31680);
     } else if (word == L("fi")) {
         FCur.FirstLineIndent = Clamp(param, -31680, 31680);
+    } else if (word == L("tx")) {
+        if (FCur.TabStops.size() < MaxTabStops)
+            FCur.TabStops.push_back(Clamp(param, 0, 31680));
     } else if (word == L("sb")) {
         FCur.SpaceBefore = Clamp(param, 0, 31680);
     } else if (word == L("sa")) {
@@ -498,6 +505,7 @@ void TRtfParser::EndParagraph() {
     FPara.FirstLineIndentTwips = FCur.FirstLineIndent;
     FPara.SpaceBeforeTwips = FCur.SpaceBefore;
     FPara.SpaceAfterTwips = FCur.SpaceAfter;
+    FPara.TabStopsTwips = FCur.TabStops;
     FDoc.Paragraphs.push_back(std::move(FPara));
     FPara = TRtfParagraph();
 }

@@ -40,6 +40,7 @@ struct TRtfParagraph {
     int FirstLineIndentTwips = 0;
     int SpaceBeforeTwips = 0;
     int SpaceAfterTwips = 0;
+    std::vector<int> TabStopsTwips; // from \tx, in the order given
 
     QString Text() const;
 };

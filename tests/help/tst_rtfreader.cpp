@@ -173,8 +173,9 @@ void TestRtfReader::runFormats() {
 }
 
 void TestRtfReader::paragraphFormats() {
-    const TRtfDocument doc = ParseRtf("{\\rtf1\\qc Title\\par\\pard\\li360\\fi-180\\sb60\\sa120 "
-                                      "Item\\par\\pard\\qr R\\par J\\qj\\par}");
+    const TRtfDocument doc =
+        ParseRtf("{\\rtf1\\qc Title\\par\\pard\\li360\\fi-180\\sb60\\sa120\\tx360\\tx2000 "
+                 "Item\\par\\pard\\qr R\\par J\\qj\\par}");
     QCOMPARE(doc.Paragraphs.size(), size_t(4));
     QCOMPARE(doc.Paragraphs[0].Alignment, TRtfAlignment::raCenter);
     QCOMPARE(doc.Paragraphs[1].Alignment, TRtfAlignment::raLeft);
@@ -182,8 +183,10 @@ void TestRtfReader::paragraphFormats() {
     QCOMPARE(doc.Paragraphs[1].FirstLineIndentTwips, -180);
     QCOMPARE(doc.Paragraphs[1].SpaceBeforeTwips, 60);
     QCOMPARE(doc.Paragraphs[1].SpaceAfterTwips, 120);
+    QCOMPARE(doc.Paragraphs[1].TabStopsTwips, (std::vector<int>{360, 2000}));
     QCOMPARE(doc.Paragraphs[2].Alignment, TRtfAlignment::raRight);
     QCOMPARE(doc.Paragraphs[2].LeftIndentTwips, 0);
+    QVERIFY(doc.Paragraphs[2].TabStopsTwips.empty());
     // A paragraph takes the properties in force at its end.
     QCOMPARE(doc.Paragraphs[3].Alignment, TRtfAlignment::raJustify);
 }
