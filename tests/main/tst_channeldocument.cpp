@@ -255,6 +255,8 @@ private Q_SLOTS:
                                                        << "EBackupException";
         QTest::newRow("unreadable deleted file") << "viewer odel"
                                                  << "EFOpenError";
+        QTest::newRow("backup copy failing part-way") << "write fault"
+                                                      << "EWriteError";
     }
     void refusedBackupWritesNothingIntoTheViewerFolder() {
         QFETCH(QString, obstacle);
@@ -268,7 +270,7 @@ private Q_SLOTS:
                               QStringLiteral("\r\nGetLastError=") + QString::number(EISDIR);
         } else if (obstacle == QLatin1String("data folder")) {
             QVERIFY(WriteWholeFile(QDir::cleanPath(FBackup), "not a folder"));
-        } else {
+        } else if (obstacle == QLatin1String("viewer odel")) {
             QVERIFY(QFile::remove(Viewer("channels.Odel")));
             QVERIFY(QDir().mkpath(Viewer("channels.Odel")));
         }
@@ -279,8 +281,12 @@ private Q_SLOTS:
         const QStringList viewerFolder =
             QDir(FViewer).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
+        if (obstacle == QLatin1String("write fault"))
+            SetNextWriteFailureAfter(20);
         QVERIFY(!doc.SaveDVBViewer());
         QCOMPARE(ReadWholeFile(Viewer("channels.dat")), before);
+        if (obstacle == QLatin1String("write fault")) // no half-written backup either
+            QCOMPARE(QDir(FBackup).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(FViewer).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  viewerFolder);
         const std::vector<TShownMessage>& shown = TDialogSeam::Shown();
