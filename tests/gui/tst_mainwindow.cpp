@@ -13,8 +13,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -570,6 +574,62 @@ private Q_SLOTS:
         } else {
             QVERIFY(TDialogSeam::Shown().empty());
         }
+    }
+
+    void nodePopupsFitTheNodeUnderTheMouse() {
+        LoadFive();
+        FMain->tvChannels->expand(Tree().NodeIndex(1));
+        Select(Tree().NodeIndex(0));
+        const auto popupAt = [this](const QModelIndex& node) {
+            QWidget* viewport = FMain->tvChannels->viewport();
+            const QPoint pos = FMain->tvChannels->visualRect(node).center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+            QCoreApplication::sendEvent(viewport, &event);
+        };
+
+        popupAt(Tree().NodeIndex(3));
+        QCOMPARE(SelectedRow(), 3);
+        QVERIFY(FMain->pmChannels->isVisible());
+        QCOMPARE(Action(u"actInsertCheckedBefore"_qs)->text(),
+                 u"Insert checked channels before: D"_qs);
+        QCOMPARE(Action(u"actInsertCheckedAfter"_qs)->text(),
+                 u"Insert checked channels after: D"_qs);
+        FMain->pmChannels->hide();
+
+        popupAt(Tree().SubIndex(1, 0));
+        QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
+        QVERIFY(FMain->pmSubChannels->isVisible());
+        QVERIFY(!FMain->pmChannels->isVisible());
+        FMain->pmSubChannels->hide();
+
+        // Below the last node: nothing changes.
+        QWidget* viewport = FMain->tvChannels->viewport();
+        const QPoint below(5, viewport->height() - 2);
+        QVERIFY(!FMain->tvChannels->indexAt(below).isValid());
+        QContextMenuEvent event(QContextMenuEvent::Mouse, below, viewport->mapToGlobal(below));
+        QCoreApplication::sendEvent(viewport, &event);
+        QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
+        QVERIFY(!FMain->pmChannels->isVisible() && !FMain->pmSubChannels->isVisible());
+    }
+
+    void acceptedSettingsShowTheNewSeparators() {
+        LoadFive();
+        QTimer::singleShot(0, this, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            auto* edit = dialog->findChild<QLineEdit*>(u"edtChannelSeparator"_qs);
+            auto* ok = dialog->findChild<QPushButton*>(u"btnOK"_qs);
+            if (!edit || !ok) {
+                dialog->close();
+                return;
+            }
+            edit->setText(u" | "_qs);
+            ok->click();
+        });
+        QVERIFY(Trigger(u"actSettings"_qs));
+        QCOMPARE(Settings().ChannelSeparator, u" | "_qs);
+        QCOMPARE(Tree().data(Tree().NodeIndex(0)).toString(), u"[0] A | Cat   >>>>>>Root"_qs);
     }
 
     void windowPlaceIsKeptInTheSettings() {
