@@ -1,0 +1,73 @@
+#include "platform/USingleInstance.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString ProgramPath() {
+    return qEnvironmentVariable("ORVANE_BINARY_DIR") + QStringLiteral("/src/app/orvane");
+}
+
+// The program with its own data folder; the runtime folder (and so the instance lock) is the
+// test's.
+void StartProgram(QProcess& process, const QString& dataHome) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Killing the waiting program would otherwise be reported as its leak.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(ProgramPath(), QStringList());
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(QFileInfo::exists(ProgramPath()), qPrintable(ProgramPath())); }
+
+    void secondInstanceLeavesAtOnceWithoutTouchingAnything() {
+        TSingleInstance first;
+        QVERIFY(first.TryAcquire());
+        QTemporaryDir data;
+        QProcess second;
+        StartProgram(second, data.path());
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        // It left before the program data folder was even made.
+        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane"))));
+    }
+
+    void firstStartSeedsTheHelpPagesAndAsksForTheViewer() {
+        QTemporaryDir data;
+        QProcess program;
+        StartProgram(program, data.path());
+        QVERIFY(program.waitForStarted());
+        const QString page = data.filePath(QStringLiteral("Orvane/Language/English/Main.rtf"));
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(page) && waited.elapsed() < 30000 &&
+               program.state() == QProcess::Running)
+            QTest::qWait(100);
+        QVERIFY(QFileInfo::exists(page));
+        // Without a known data folder and no viewer, it waits for the user's OK; it has not
+        // gone on to save settings or ended.
+        QTest::qWait(500);
+        QCOMPARE(program.state(), QProcess::Running);
+        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane/Orvane.Ini"))));
+        program.kill();
+        program.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
