@@ -10,6 +10,7 @@
 #include "main/UMain.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
+#include "viewer/ViewerFixtures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -630,6 +631,31 @@ private Q_SLOTS:
         QVERIFY(Trigger(u"actSettings"_qs));
         QCOMPARE(Settings().ChannelSeparator, u" | "_qs);
         QCOMPARE(Tree().data(Tree().NodeIndex(0)).toString(), u"[0] A | Cat   >>>>>>Root"_qs);
+    }
+
+    void timerFollowsTheRunningViewer() {
+        Load(ViewerFile(),
+             {Main("A").TunerType(1).Ids(10, 1, 1), Main("B").TunerType(1).Ids(11, 1, 1)});
+        Select(Tree().NodeIndex(1));
+        QAction* save = Action(u"actSaveDVBViewerFile"_qs);
+        QAction* tune = Action(u"actTune"_qs);
+        FMain->tiEnabledTimer();
+        QVERIFY(save->isEnabled());
+        QVERIFY(!tune->isEnabled());
+
+        TStandinProcess viewer;
+        QVERIFY2(viewer.Start(Settings().DVBViewerDataFolder), qPrintable(viewer.Error()));
+        FMain->tiEnabledTimer();
+        QVERIFY(!save->isEnabled());
+        QVERIFY(tune->isEnabled()); // the tick read the viewer's numbers
+        QVERIFY(Trigger(u"actTune"_qs));
+        QVERIFY(viewer.WaitForLine(u"Tuned 1"_qs, 10000).startsWith(u"Tuned 1"_qs));
+
+        QVERIFY(viewer.Terminate());
+        FMain->tiEnabledTimer();
+        QVERIFY(save->isEnabled());
+        QVERIFY(!tune->isEnabled());
+        QVERIFY(TDialogSeam::Shown().empty());
     }
 
     void windowPlaceIsKeptInTheSettings() {
