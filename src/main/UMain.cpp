@@ -651,11 +651,22 @@ void TfrmMain::tiEnabledTimer() {
         return;
     FInTimerTick = true;
     bool running = false;
-    RunGuarded([this, &running] {
+    const auto askViewer = [this, &running] {
         running = IsViewerRunning();
         if (running)
             TuningManager().GetChannelsIfNone();
-    });
+    };
+    // A viewer that stays unreachable would otherwise raise a box every 300 ms: the user
+    // hears of a failure once, and again only after a tick that went well.
+    if (!FTimerErrorShown) {
+        FTimerErrorShown = !RunGuarded(askViewer);
+    } else {
+        try {
+            askViewer();
+            FTimerErrorShown = false;
+        } catch (const std::exception&) {
+        }
+    }
     const bool mainHasNodes = MainTreeView().HasNodes();
     bool saveAllowed = mainHasNodes && !running;
     if (saveAllowed)

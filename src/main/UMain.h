@@ -184,5 +184,6 @@ private:
     QPointer<QWidget> FCheckingWindow;
     bool FIsNotHappy = false;
     bool FInTimerTick = false;
+    bool FTimerErrorShown = false;
     bool FShownOnce = false;
 };

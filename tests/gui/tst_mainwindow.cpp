@@ -8,14 +8,19 @@
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UInformation.h"
 #include "main/UMain.h"
+#include "platform/URunningObjects.h"
+#include "platform/URuntimeFolder.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
+#include "viewer/UViewerEnvironment.h"
 #include "viewer/ViewerFixtures.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QItemSelectionModel>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -656,6 +661,28 @@ private Q_SLOTS:
         QVERIFY(save->isEnabled());
         QVERIFY(!tune->isEnabled());
         QVERIFY(TDialogSeam::Shown().empty());
+    }
+
+    void anUnreachableViewerIsReportedOncePerFailure() {
+        Load(WorkFile(), {Main("A")});
+        // A viewer that is registered as running but does not answer.
+        const QJsonObject entry{{u"pid"_qs, QCoreApplication::applicationPid()},
+                                {u"socket"_qs, FDir->filePath(u"no-such-socket"_qs)}};
+        const QString name = u"!"_qs + QString::fromUtf16(ViewerClassID);
+        WriteRuntimeEntry(RunningObjectsFolder(), name, entry);
+        for (int tick = 0; tick < 3; ++tick)
+            FMain->tiEnabledTimer();
+        QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
+        QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
+        QVERIFY(!Action(u"actSaveDVBViewerFile"_qs)->isEnabled());
+
+        QVERIFY(QFile::remove(RunningObjectsFolder() + name));
+        FMain->tiEnabledTimer();
+        QVERIFY(Action(u"actSaveDVBViewerFile"_qs)->isEnabled());
+        WriteRuntimeEntry(RunningObjectsFolder(), name, entry);
+        FMain->tiEnabledTimer();
+        QCOMPARE(TDialogSeam::Shown().size(), size_t(2));
+        QVERIFY(QFile::remove(RunningObjectsFolder() + name));
     }
 
     void windowPlaceIsKeptInTheSettings() {
