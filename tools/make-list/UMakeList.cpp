@@ -526,25 +526,36 @@ public:
         };
         // The channel taken away comes from a group that it leaves behind, and lands between
         // channels of other roots, so that each move really puts one out of place.
+        // Indexes move, not blocks, so that a list of 100,000 channels scatters quickly.
+        std::vector<int> order(blocks.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = int(i);
+        auto at = [&](size_t i) -> const TBlock& { return blocks[size_t(order[i])]; };
         const int moves = std::max(1, int(blocks.size() / 150));
         for (int m = 0; m < moves; ++m) {
             size_t from = 0;
             for (int attempt = 0; attempt < 64; ++attempt) {
-                from = size_t(Below(int(blocks.size())));
-                if ((from > 0 && sameGroup(blocks[from - 1], blocks[from])) ||
-                    (from + 1 < blocks.size() && sameGroup(blocks[from + 1], blocks[from])))
+                from = size_t(Below(int(order.size())));
+                if ((from > 0 && sameGroup(at(from - 1), at(from))) ||
+                    (from + 1 < order.size() && sameGroup(at(from + 1), at(from))))
                     break;
             }
-            TBlock block = std::move(blocks[from]);
-            blocks.erase(blocks.begin() + std::ptrdiff_t(from));
+            const int moved = order[from];
+            const int root = blocks[size_t(moved)].Root;
+            order.erase(order.begin() + std::ptrdiff_t(from));
             size_t to = 0;
             for (int attempt = 0; attempt < 64; ++attempt) {
-                to = size_t(Below(int(blocks.size())));
-                if (blocks[to].Root != block.Root && (to == 0 || blocks[to - 1].Root != block.Root))
+                to = size_t(Below(int(order.size())));
+                if (at(to).Root != root && (to == 0 || at(to - 1).Root != root))
                     break;
             }
-            blocks.insert(blocks.begin() + std::ptrdiff_t(to), std::move(block));
+            order.insert(order.begin() + std::ptrdiff_t(to), moved);
         }
+        std::vector<TBlock> scattered;
+        scattered.reserve(blocks.size());
+        for (int i : order)
+            scattered.push_back(std::move(blocks[size_t(i)]));
+        blocks = std::move(scattered);
     }
 
 private:
