@@ -365,6 +365,28 @@ void TChannelTreeModel::InvertChecking() {
     NotifyCount(before);
 }
 
+int TChannelTreeModel::SetCheckedWhere(const std::function<bool(int row)>& predicate,
+                                       bool checked) {
+    const int before = FCheckedCount;
+    int first = -1;
+    int last = -1;
+    int changed = 0;
+    for (int row = 0; row < TopCount(); ++row) {
+        TNode& node = *FNodes[static_cast<size_t>(row)];
+        if (node.Checked == checked || !predicate(row))
+            continue;
+        SetChecked(node, checked);
+        if (first < 0)
+            first = row;
+        last = row;
+        ++changed;
+    }
+    if (changed > 0)
+        EmitRangeChanged(first, last, {Qt::CheckStateRole, StateImageRole});
+    NotifyCount(before);
+    return changed;
+}
+
 void TChannelTreeModel::ToggleBookmark(int row) {
     TChannel* c = ChannelAt(row);
     if (!c)

@@ -83,6 +83,9 @@ public:
     void CheckAll();
     void UncheckAll();
     void InvertChecking();
+    // Ticks (or unticks) every top-level node whose row the predicate accepts, in one pass
+    // with one change signal; returns how many nodes changed.
+    int SetCheckedWhere(const std::function<bool(int row)>& predicate, bool checked);
     // Bookmarks live in the channels; these refresh the node pictures.
     void ToggleBookmark(int row);
     void DeleteAllBookmarks();
