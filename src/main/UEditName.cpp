@@ -39,6 +39,9 @@ TfrmEditName::TfrmEditName(TChannelTreeModel& tree, QWidget* parent)
     lblNameType->setBuddy(edtName);
     lblFree = new QLabel(this);
     lblFree->setObjectName(QStringLiteral("lblFree"));
+    // Room for any count, so that the edit box does not jump while the user types.
+    lblFree->setMinimumWidth(
+        lblFree->fontMetrics().horizontalAdvance(QStringLiteral("Free: -999 bytes")));
 
     btnOk = new QPushButton(QStringLiteral("&Ok"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));

@@ -49,11 +49,6 @@ void TfrmSetProperty::SetSetType(TSetType type) {
     FormShow();
 }
 
-void TfrmSetProperty::showEvent(QShowEvent* event) {
-    FormShow();
-    QDialog::showEvent(event);
-}
-
 void TfrmSetProperty::FormShow() {
     const QList<QAbstractButton*> old = FItems->buttons();
     for (QAbstractButton* item : old) {

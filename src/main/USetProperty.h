@@ -32,11 +32,9 @@ public:
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    // Clears the items, chooses none and fills caption and items by SetType.
+    // Clears the items, chooses none and fills caption and items by SetType; the dialog is
+    // shown as the last call left it.
     void FormShow();
     void rgPropertiesClick();
     void btnOkClick();
