@@ -85,6 +85,8 @@ TfrmChecking::TfrmChecking(QWidget* parent) : QDialog(parent) {
         button->setObjectName(QLatin1String(name));
         // Enter in the language box must not press a button.
         button->setAutoDefault(false);
+        // Narrower than the style's wish when the user makes the window small.
+        button->setMinimumWidth(60);
         return button;
     };
     btnCheck = makeButton("btnCheck", QStringLiteral("Check"));
@@ -92,7 +94,7 @@ TfrmChecking::TfrmChecking(QWidget* parent) : QDialog(parent) {
     btnClose = makeButton("btnClose", QStringLiteral("Close"));
     btnHelp = makeButton("btnHelp", QStringLiteral("Help"));
     auto* buttons = new QHBoxLayout(pnlButtons);
-    buttons->setContentsMargins(6, 6, 24, 6);
+    buttons->setContentsMargins(6, 6, 20, 6);
     buttons->addWidget(btnCheck);
     buttons->addWidget(btnUncheck);
     buttons->addStretch();

@@ -1,6 +1,579 @@
+#include "channels/UChannelInfo.h"
+#include "channels/UChannels.h"
+#include "common/ChannelFixture.h"
+#include "main/UChannelTreeModel.h"
+#include "main/UCheckedTreeViewHelper.h"
+#include "selection/UCheckCategories.h"
+#include "selection/UChecking.h"
+#include "selection/UGoTo.h"
+#include "selection/USearch.h"
+#include "selection/USelectionHost.h"
+#include "settings/USettings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+QString Ticked(const TChannelTreeModel& model) {
+    QStringList names;
+    for (int row = 0; row < model.TopCount(); ++row)
+        if (model.IsNodeChecked(row))
+            names.append(model.ChannelAt(row)->Name());
+    return names.join(QLatin1Char(' '));
+}
+
+// A channel tree as the main window has one: list, model and a view whose selection the
+// shared commands use.
+struct TTreeFixture {
+    TChannels List;
+    TChannelTreeModel Model;
+    QTreeView View;
+
+    TTreeFixture() {
+        View.setModel(&Model);
+        View.resize(300, 200);
+    }
+    void Build() { Model.DisplayTreeView(List); }
+    TChannelTree Tree() { return {&Model, View.selectionModel()}; }
+    void Select(int row, int sub = -1) {
+        Tree().Select(sub < 0 ? Model.NodeIndex(row) : Model.SubIndex(row, sub));
+    }
+    int SelectedRow() {
+        const QModelIndex node = Tree().SelectedNode();
+        return node.isValid() ? Model.GetActualChannelNo(node) : -1;
+    }
+};
+
+TChannelRecBuilder Channel(const QString& name) {
+    return TChannelRecBuilder()
+        .Name(name)
+        .Root(QStringLiteral("Astra"))
+        .Category(QStringLiteral("News"));
+}
+
+QPoint TickBoxCentre(QTreeWidget* tree, QTreeWidgetItem* item) {
+    QStyleOptionViewItem option;
+    option.initFrom(tree);
+    option.rect = tree->visualItemRect(item);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    return tree->style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree)
+        .center();
+}
+
+// Runs body once the next modal window is open, then closes it.
+void WhenModal(std::function<void(QWidget*)> body) {
+    QTimer::singleShot(0, [body] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            qWarning("no modal window");
+            return;
+        }
+        body(modal);
+        modal->close();
+    });
+}
+
+} // namespace
+
 class TestSelectionWindows : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<TTreeFixture> FMain;
+
+    TTreeFixture& MainFixture() { return *FMain; }
+
+private Q_SLOTS:
+    void init() {
+        ResetSettings();
+        SetSelectionHost({});
+        FMain = std::make_unique<TTreeFixture>();
+    }
+    void cleanup() {
+        SetActiveTreeView({});
+        SetMainTreeView({});
+        SetMainGoToWindow(nullptr);
+        FMain.reset();
+    }
+
+    void checkingWindowTicksByClickAndSpaceAndResetsAfterCheck();
+    void checkingWindowLanguageBoxAndPlace();
+    void checkingWindowModalInstanceActsOnItsTreeOnly();
+    void checkingWindowPassesJumpKeysOn();
+    void categoriesWindowChecksTheChosenRootOnly();
+    void goToButtonsMatchWhatAJumpFinds();
+    void goToStartsFromTheParentOfASubChannel();
+    void goToCheckedBoxAndF12();
+    void searchSelectsFirstMatchAndSteps();
+    void searchIgnoresCaseOfAsciiLettersOnly();
 };
+
+void TestSelectionWindows::checkingWindowTicksByClickAndSpaceAndResetsAfterCheck() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("sat")).TunerType(1).Video().VideoFormat(0).Channel());
+    f.List.Add(Channel(QStringLiteral("h264")).TunerType(0).Video().VideoFormat(1).Channel());
+    f.List.Add(Channel(QStringLiteral("cable")).TunerType(0).Video().VideoFormat(0).Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+
+    TfrmChecking window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTreeWidget* tree = window.tvChecking;
+    QCOMPARE(tree->topLevelItemCount(), 10);
+    for (int g = 0; g < 10; ++g)
+        QCOMPARE(tree->topLevelItem(g)->isExpanded(), g < 5);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("TV/Radio"));
+    QVERIFY(!window.btnCheck->isEnabled());
+    QVERIFY(!window.btnUncheck->isEnabled());
+
+    // The items carry the property numbers, not their positions.
+    QTreeWidgetItem* satellite = window.ItemOf(cpSatellite);
+    QTreeWidgetItem* h264 = window.ItemOf(cpVideoH264);
+    QVERIFY(satellite && h264);
+    QCOMPARE(satellite->text(0), QStringLiteral("Satellite (DVB-S/S2)"));
+    QCOMPARE(h264->text(0), QStringLiteral("H.264"));
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
+    QCOMPARE(satellite->checkState(0), Qt::Checked);
+    QVERIFY(window.btnCheck->isEnabled());
+    QVERIFY(window.btnUncheck->isEnabled());
+
+    tree->setFocus();
+    tree->setCurrentItem(h264);
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(h264->checkState(0), Qt::Checked);
+    // A group has no tick: Space there ticks nothing.
+    tree->setCurrentItem(tree->topLevelItem(1));
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(tree->topLevelItem(1)->data(0, Qt::CheckStateRole), QVariant());
+    QCOMPARE(window.CheckedProperties(), PropertyBit(cpSatellite) | PropertyBit(cpVideoH264));
+
+    QTest::mouseClick(window.btnCheck, Qt::LeftButton);
+    QCOMPARE(Ticked(f.Model), QStringLiteral("sat h264"));
+    QCOMPARE(window.CheckedProperties(), quint64(0));
+    QCOMPARE(satellite->checkState(0), Qt::Unchecked);
+    QVERIFY(!window.btnCheck->isEnabled());
+    QVERIFY(!window.btnUncheck->isEnabled());
+
+    // Unticking by a click again leaves the buttons disabled when nothing else is ticked.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
+    QVERIFY(window.btnUncheck->isEnabled());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
+    QCOMPARE(satellite->checkState(0), Qt::Unchecked);
+    QVERIFY(!window.btnUncheck->isEnabled());
+}
+
+void TestSelectionWindows::checkingWindowLanguageBoxAndPlace() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("deu")).Video().Language("deu").Channel());
+    f.List.Add(Channel(QStringLiteral("none")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("DEU")).Video().Language("DEU").Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    Settings().frmCheckingLeft = 40;
+    Settings().frmCheckingTop = 50;
+    Settings().frmCheckingClientWidth = 333;
+    Settings().frmCheckingClientHeight = 444;
+
+    TfrmChecking window;
+    QList<bool> shown;
+    connect(&window, &TfrmChecking::VisibilityChanged, this,
+            [&shown](bool visible) { shown.append(visible); });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), QSize(333, 444));
+    QVERIFY(Settings().frmCheckingVisible);
+
+    // Ticked with an empty box: the channels without a code.
+    window.chbLanguage->click();
+    QVERIFY(window.btnCheck->isEnabled());
+    window.btnCheck->click();
+    QCOMPARE(Ticked(f.Model), QStringLiteral("none"));
+    QVERIFY(!window.chbLanguage->isChecked());
+
+    window.chbLanguage->click();
+    QTest::keyClicks(window.edtLanguage, QStringLiteral("DEU"));
+    window.btnCheck->click();
+    QCOMPARE(Ticked(f.Model), QStringLiteral("deu none DEU"));
+    QVERIFY(window.edtLanguage->text().isEmpty());
+
+    window.move(70, 80);
+    window.resize(350, 460);
+    window.btnClose->click();
+    QVERIFY(!window.isVisible());
+    QVERIFY(!Settings().frmCheckingVisible);
+    QCOMPARE(Settings().frmCheckingClientWidth, 350);
+    QCOMPARE(Settings().frmCheckingClientHeight, 460);
+    QCOMPARE(shown, QList<bool>({true, false}));
+}
+
+void TestSelectionWindows::checkingWindowModalInstanceActsOnItsTreeOnly() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("mainTV")).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    TTreeFixture restore;
+    restore.List.Add(Channel(QStringLiteral("restoreTV")).Video().Channel());
+    restore.List.Add(Channel(QStringLiteral("restoreRadio")).Video(false).Channel());
+    restore.Build();
+    SetActiveTreeView(restore.Tree());
+    Settings().frmCheckingVisible = true;
+
+    TfrmChecking window;
+    WhenModal([&window](QWidget* modal) {
+        QCOMPARE(modal, &window);
+        window.ItemOf(cpTV)->setCheckState(0, Qt::Checked);
+        window.btnCheck->click();
+    });
+    window.ShowModal();
+
+    QCOMPARE(Ticked(restore.Model), QStringLiteral("restoreTV"));
+    QCOMPARE(Ticked(f.Model), QString());
+    // The main window's own instance is remembered as it was.
+    QVERIFY(Settings().frmCheckingVisible);
+}
+
+void TestSelectionWindows::checkingWindowPassesJumpKeysOn() {
+    TTreeFixture& f = MainFixture();
+    for (const char* name : {"a", "b", "c"})
+        f.List.Add(Channel(QLatin1String(name)).Video().Channel());
+    f.Build();
+    f.Model.ChannelAt(2)->IsBookMarked = true;
+    SetMainTreeView(f.Tree());
+    f.Select(0);
+
+    QList<int> keys;
+    TSelectionHost host;
+    host.FormKeyDown = [&keys](QKeyEvent* event) {
+        keys.append(event->key());
+        return event->key() == Qt::Key_F4;
+    };
+    SetSelectionHost(host);
+    TfrmChecking window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.tvChecking->setFocus();
+    QTest::keyClick(window.tvChecking, Qt::Key_F4);
+    // The tree does not take F9, so the key travels on up to the window.
+    QTest::keyClick(window.tvChecking, Qt::Key_F9);
+    QTest::keyClick(window.edtLanguage, Qt::Key_X);
+    // Each key reaches the main window once, whatever widget it passed through.
+    QCOMPARE(keys, QList<int>({Qt::Key_F4, Qt::Key_F9, Qt::Key_X}));
+    QCOMPARE(window.edtLanguage->text(), QStringLiteral("x"));
+    // Esc does not close this window.
+    QTest::keyClick(window.tvChecking, Qt::Key_Escape);
+    QVERIFY(window.isVisible());
+
+    // Without a main window the jump keys still jump.
+    SetSelectionHost({});
+    QTest::keyClick(window.tvChecking, Qt::Key_F4);
+    QCOMPARE(f.SelectedRow(), 2);
+}
+
+void TestSelectionWindows::categoriesWindowChecksTheChosenRootOnly() {
+    TTreeFixture& f = MainFixture();
+    const auto add = [&f](const char* root, const char* category, const char* name) {
+        f.List.Add(TChannelRecBuilder()
+                       .Root(QLatin1String(root))
+                       .Category(QLatin1String(category))
+                       .Name(QLatin1String(name))
+                       .Channel());
+    };
+    add("Hotbird", "News", "h1");
+    add("astra", "Sport", "a1");
+    add("Astra", "news", "a2");
+    add("ASTRA", "Music", "a3");
+    add("Hotbird", "Sport", "h2");
+    f.Build();
+    SetMainTreeView(f.Tree());
+    Settings().frmCheckCategoriesClientWidth = 300;
+    Settings().frmCheckCategoriesClientHeight = 320;
+
+    TfrmCheckCategories window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), QSize(300, 320));
+    QCOMPARE(window.cboRoot->count(), 2);
+    QCOMPARE(window.cboRoot->itemText(0), QStringLiteral("Hotbird"));
+    QCOMPARE(window.cboRoot->itemText(1), QStringLiteral("astra"));
+
+    window.cboRoot->setCurrentIndex(1);
+    QTreeWidget* tree = window.tvCategories;
+    QStringList shown;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        shown.append(tree->topLevelItem(i)->text(0));
+    QCOMPARE(shown, QStringList({QStringLiteral("Music"), QStringLiteral("news"),
+                                 QStringLiteral("Sport")}));
+    QVERIFY(!window.btnCheck->isEnabled());
+
+    // Shift+Down ticks the node being left and moves on; Space ticks the node itself.
+    tree->setFocus();
+    tree->setCurrentItem(tree->topLevelItem(1));
+    QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(tree->topLevelItem(1)->checkState(0), Qt::Checked);
+    QCOMPARE(tree->currentItem(), tree->topLevelItem(2));
+    QVERIFY(window.btnCheck->isEnabled());
+    QTest::keyClick(tree, Qt::Key_Space);
+    QCOMPARE(tree->topLevelItem(2)->checkState(0), Qt::Checked);
+
+    window.btnCheck->click();
+    // "news" and "Sport" of the Astra root; Hotbird's News and Sport are not touched.
+    QCOMPARE(Ticked(f.Model), QStringLiteral("a1 a2"));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        QCOMPARE(tree->topLevelItem(i)->checkState(0), Qt::Unchecked);
+    QVERIFY(!window.btnCheck->isEnabled());
+
+    tree->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    window.btnUncheck->click();
+    QCOMPARE(Ticked(f.Model), QStringLiteral("a1"));
+
+    window.move(10, 20);
+    window.btnClose->click();
+    QCOMPARE(Settings().frmCheckCategoriesLeft, 10);
+    QCOMPARE(Settings().frmCheckCategoriesTop, 20);
+}
+
+void TestSelectionWindows::goToButtonsMatchWhatAJumpFinds() {
+    TTreeFixture& f = MainFixture();
+    // tv, radio, encrypted tv, bookmarked radio, ticked tv, encrypted radio
+    f.List.Add(Channel(QStringLiteral("c0")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("c1")).Video(false).Channel());
+    f.List.Add(Channel(QStringLiteral("c2")).Video().Encrypted().Channel());
+    f.List.Add(Channel(QStringLiteral("c3")).Video(false).Channel());
+    f.List.Add(Channel(QStringLiteral("c4")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("c5")).Video(false).Encrypted().Channel());
+    f.Build();
+    f.Model.ChannelAt(3)->IsBookMarked = true;
+    f.Model.CheckNode(4);
+    SetMainTreeView(f.Tree());
+
+    TfrmGoTo window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Nothing selected: nothing to jump from.
+    for (int kind = 0; kind < JumpKindCount; ++kind)
+        QVERIFY(!window.JumpButton(kind)->isEnabled());
+
+    for (int start = 0; start < f.Model.TopCount(); ++start) {
+        for (int kind = 0; kind < JumpKindCount; ++kind) {
+            f.Select(start);
+            window.SetEnabledControls();
+            const bool enabled = window.JumpButton(kind)->isEnabled();
+            window.JumpClick(kind);
+            const bool moved = f.SelectedRow() != start;
+            QVERIFY2(enabled == moved,
+                     qPrintable(QStringLiteral("start %1 kind %2").arg(start).arg(kind)));
+        }
+    }
+
+    // From the last channel every "next" button is off and F4 does nothing: no wrap.
+    f.Select(5);
+    window.SetEnabledControls();
+    for (int kind = 1; kind < JumpKindCount; kind += 2)
+        QVERIFY(!window.JumpButton(kind)->isEnabled());
+    QTest::keyClick(&window, Qt::Key_F4);
+    QCOMPARE(f.SelectedRow(), 5);
+    QTest::keyClick(&window, Qt::Key_F3);
+    QCOMPARE(f.SelectedRow(), 3);
+    QVERIFY(!window.btnPrevBookmark->isEnabled());
+    QVERIFY(!window.btnNextBookmark->isEnabled());
+    QCOMPARE(window.btnNextBookmark->text(), QStringLiteral("F4"));
+    QCOMPARE(window.btnPrevTV->text(), QStringLiteral("Ctrl+F7"));
+}
+
+void TestSelectionWindows::goToStartsFromTheParentOfASubChannel() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("a")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("b")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("b-track")).SubChannel().Video().Channel());
+    f.List.Add(Channel(QStringLiteral("c")).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    f.View.expandAll();
+
+    TfrmGoTo window;
+    window.SetCheckedBoxVisible(true);
+    f.Select(1, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.btnPrevTV->isEnabled());
+    QVERIFY(window.btnNextTV->isEnabled());
+    // The tick box is for main channels only.
+    QVERIFY(!window.chbChecked->isEnabled());
+
+    window.btnNextTV->click();
+    const QModelIndex landed = f.Tree().SelectedNode();
+    QVERIFY(TChannelTreeModel::IsTopLevel(landed));
+    QCOMPARE(landed.row(), 2);
+
+    f.Select(1, 0);
+    window.btnPrevTV->click();
+    QCOMPARE(f.Tree().SelectedNode(), f.Model.NodeIndex(0));
+    QVERIFY(window.chbChecked->isEnabled());
+}
+
+void TestSelectionWindows::goToCheckedBoxAndF12() {
+    TTreeFixture& f = MainFixture();
+    for (const char* name : {"a", "b", "c"})
+        f.List.Add(Channel(QLatin1String(name)).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    f.Model.CheckNode(1);
+    f.Select(1);
+    Settings().frmGoToLeft = 30;
+    Settings().frmGoToTop = 40;
+
+    // The main window's own instance: no tick box, F12 ticks nothing.
+    TfrmGoTo own;
+    own.SetCheckedBoxVisible(false);
+    SetMainGoToWindow(&own);
+    own.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&own));
+    QVERIFY(Settings().frmGoToVisible);
+    QVERIFY(!own.chbChecked->isVisible());
+    QTest::keyClick(&own, Qt::Key_F12);
+    QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
+
+    // A tick made elsewhere reaches the buttons through UpdateGoToWindow.
+    QVERIFY(!own.btnNextChecked->isEnabled());
+    f.Model.CheckNode(2);
+    UpdateGoToWindow();
+    QVERIFY(own.btnNextChecked->isEnabled());
+    own.btnClose->click();
+    QVERIFY(!Settings().frmGoToVisible);
+    f.Model.UncheckNode(2);
+
+    // Another window's modal instance shows the box; F12 ticks and unticks by it, and the
+    // remembered visibility of the main window's instance stays as it was.
+    Settings().frmGoToVisible = true;
+    TfrmGoTo modal;
+    modal.SetCheckedBoxVisible(true);
+    WhenModal([&modal, &f](QWidget*) {
+        QVERIFY(modal.chbChecked->isVisible());
+        QVERIFY(modal.chbChecked->isChecked());
+        QTest::keyClick(&modal, Qt::Key_F12);
+        QCOMPARE(Ticked(f.Model), QString());
+        QVERIFY(!modal.chbChecked->isChecked());
+        QTest::keyClick(&modal, Qt::Key_F4 /* no bookmark: stays */);
+        QTest::keyClick(&modal, Qt::Key_F6 /* none ticked ahead: stays */);
+        QCOMPARE(f.SelectedRow(), 1);
+        modal.chbChecked->click();
+        QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
+        QTest::keyClick(&modal, Qt::Key_F8, Qt::ControlModifier);
+        QCOMPARE(f.SelectedRow(), 2);
+        // The box follows the node landed on, without ticking it.
+        QVERIFY(!modal.chbChecked->isChecked());
+        QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
+    });
+    modal.ShowModal();
+    QVERIFY(Settings().frmGoToVisible);
+}
+
+void TestSelectionWindows::searchSelectsFirstMatchAndSteps() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("Das Erste")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("ZDF")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("Erste HD")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("arte")).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    f.Model.CheckNode(2);
+    f.Select(3);
+    Settings().frmSearchLeft = 15;
+    Settings().frmSearchTop = 25;
+
+    TfrmSearch window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.pos(), QPoint(15, 25));
+    QVERIFY(window.chbIgnoreCase->isChecked());
+    // All texts empty: every channel matches, from the last one only backwards.
+    QVERIFY(window.btnPrev->isEnabled());
+    QVERIFY(!window.btnNext->isEnabled());
+
+    // The first channel of the tree is a match too.
+    QTest::keyClicks(window.edtChannelName, QStringLiteral("rste"));
+    QCOMPARE(f.SelectedRow(), 0);
+    QVERIFY(!window.btnPrev->isEnabled());
+    QVERIFY(window.btnNext->isEnabled());
+    QVERIFY(!window.chbChecked->isChecked());
+
+    QTest::keyClick(window.edtChannelName, Qt::Key_F8);
+    QCOMPARE(f.SelectedRow(), 2);
+    QVERIFY(window.chbChecked->isChecked()); // shows the tick, changes nothing
+    QCOMPARE(Ticked(f.Model), QStringLiteral("Erste HD"));
+    QVERIFY(!window.btnNext->isEnabled());
+    QTest::keyClick(window.edtChannelName, Qt::Key_F8);
+    QCOMPARE(f.SelectedRow(), 2);
+
+    QTest::keyClick(window.edtChannelName, Qt::Key_F12);
+    QCOMPARE(Ticked(f.Model), QString());
+    QTest::keyClick(window.edtChannelName, Qt::Key_F7);
+    QCOMPARE(f.SelectedRow(), 0);
+
+    // With all texts empty Next steps one channel.
+    window.edtChannelName->clear();
+    QCOMPARE(f.SelectedRow(), 0);
+    window.btnNext->click();
+    QCOMPARE(f.SelectedRow(), 1);
+    window.btnNext->click();
+    QCOMPARE(f.SelectedRow(), 2);
+
+    // Nothing matches: the selection stays and both buttons are off.
+    window.edtRoot->setText(QStringLiteral("Hotbird"));
+    QCOMPARE(f.SelectedRow(), 2);
+    QVERIFY(!window.btnPrev->isEnabled());
+    QVERIFY(!window.btnNext->isEnabled());
+
+    window.move(35, 45);
+    QTest::keyClick(window.edtRoot, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(Settings().frmSearchLeft, 35);
+    QCOMPARE(Settings().frmSearchTop, 45);
+
+    // Shown again: the texts start empty.
+    window.show();
+    QVERIFY(window.edtRoot->text().isEmpty());
+}
+
+void TestSelectionWindows::searchIgnoresCaseOfAsciiLettersOnly() {
+    TTreeFixture& f = MainFixture();
+    f.List.Add(Channel(QStringLiteral("first")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("\u00e9cole TV")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("\u00c9COLE TV")).Video().Channel());
+    f.List.Add(Channel(QStringLiteral("news")).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    f.Select(0);
+
+    TfrmSearch window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.edtChannelName->setText(QStringLiteral("\u00c9cole"));
+    QCOMPARE(f.SelectedRow(), 2); // only the capital form
+    QVERIFY(!window.btnPrev->isEnabled());
+
+    window.edtChannelName->setText(QStringLiteral("NEWS"));
+    QCOMPARE(f.SelectedRow(), 3);
+    window.chbIgnoreCase->click();
+    f.Select(0);
+    window.RefreshButtons();
+    QVERIFY(!window.btnNext->isEnabled());
+}
+
 QTEST_MAIN(TestSelectionWindows)
 #include "tst_selectionwindows.moc"
