@@ -126,6 +126,7 @@ void TfrmEditName::FormShow() {
     } else {
         FListChecked.clear();
         FLengths.clear();
+        FFullNames.clear();
         for (int row = 0; row < FTree.TopCount(); ++row) {
             if (!FTree.IsNodeChecked(row))
                 continue;
@@ -133,6 +134,7 @@ void TfrmEditName::FormShow() {
             for (TChannel* sub : FTree.SubChannelsAt(row))
                 FListChecked.push_back(sub);
         }
+        FFullNames.resize(FListChecked.size());
         FLengths.reserve(FListChecked.size());
         for (const TChannel* c : FListChecked)
             FLengths.push_back({int(c->RootBytes().size()), int(c->CategoryBytes().size()),
@@ -163,8 +165,12 @@ void TfrmEditName::edtNameChange() {
             const int free = root ? FreeNameByteCount(typed, l.Category, l.Name)
                                   : FreeNameByteCount(l.Root, typed, l.Name);
             smallest = std::min(smallest, free);
-            if (free < 0)
-                tooLong << FListChecked[i]->FullName();
+            if (free < 0) {
+                QString& fullName = FFullNames[i];
+                if (fullName.isNull())
+                    fullName = FListChecked[i]->FullName();
+                tooLong << fullName;
+            }
         }
         FFree = smallest;
         meChannels->setPlainText(tooLong.join(QLatin1Char('\n')));

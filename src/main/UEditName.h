@@ -71,6 +71,8 @@ private:
     int FChannelNo = 0;
     std::vector<TChannel*> FListChecked;
     std::vector<TLengths> FLengths;
+    // FullName of a listed channel, made the first time it is too long.
+    std::vector<QString> FFullNames;
     int FFree = 0;
     bool FShown = false;
 };
