@@ -1,6 +1,7 @@
 #include "help/UMyHelp.h"
 #include "main/UMain.h"
 #include "platform/USingleInstance.h"
+#include "restore/URestore.h"
 #include "settings/USettings.h"
 #include "viewer/UViewerStartup.h"
 
@@ -29,6 +30,8 @@ int main(int argc, char* argv[]) {
         InstallHelpPages(GetProgramDataFolder());
 
     auto frmMain = std::make_unique<TfrmMain>();
+    // The restore window lives for the whole run; the main window owns it.
+    new TfrmRestore(*frmMain);
     // Help windows belong to no window; the run ends with the main window all the same.
     QObject::connect(frmMain.get(), &TfrmMain::FormClosed, &app, [] {
         HelpWindowsManager().CloseAll();

@@ -11,11 +11,21 @@
 #include "main/UChannelTreeModel.h"
 #include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
+#include "main/UEditCommands.h"
 #include "main/UInformation.h"
+#include "restore/URestore.h"
+#include "selection/UCheckCategories.h"
+#include "selection/UChecking.h"
+#include "selection/UGoTo.h"
+#include "selection/UJumps.h"
+#include "selection/USearch.h"
+#include "selection/USelectionHost.h"
 #include "settings/UCodePage.h"
 #include "settings/USettings.h"
 #include "settings/USettingsWindow.h"
 #include "settings/UShowHelpHook.h"
+#include "structure/UMakeManHappy.h"
+#include "structure/UStructure.h"
 #include "viewer/UFolders.h"
 #include "viewer/UMessages.h"
 #include "viewer/UTuning.h"
@@ -48,28 +58,11 @@ constexpr int HappyPanelWidth = 20;
 constexpr int ToolButtonWidth = 87;
 constexpr int ToolButtonHeight = 52;
 
-// Which channels each kind of F3 to F8 stops at.
-bool MatchesKind(const TChannel& c, int kind) {
-    switch (kind / 2) {
-    case 0:
-        return c.IsBookMarked;
-    case 1:
-        return c.IsChecked;
-    case 2:
-        return c.IsEncrypted();
-    case 3:
-        return !c.IsEncrypted();
-    case 4:
-        return !c.IsVideo();
-    default:
-        return c.IsVideo();
-    }
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
-    : QMainWindow(parent), FDocument(std::make_unique<TChannelDocument>()) {
+    : QMainWindow(parent), FDocument(std::make_unique<TChannelDocument>()),
+      FTheStructure(std::make_unique<TStructure>()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
     resize(768, 608);
@@ -94,6 +87,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     FDocument->SetTreeSelection(tvChannels->selectionModel());
     SetMainTreeView(FDocument->MainTree());
 
+    CreateSelectionWindows();
     ConnectCommands();
 
     tiEnabled = new QTimer(this);
@@ -113,6 +107,19 @@ TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
     tiEnabled->stop();
     ShowHelpPageHook = nullptr;
+    SetSelectionHost({});
+    // Hidden first, so that their places reach the settings; their visibility stays
+    // remembered for the next start.
+    for (QDialog* window : {static_cast<QDialog*>(FfrmGoTo), static_cast<QDialog*>(FfrmChecking)}) {
+        window->hide();
+        delete window;
+    }
+    FfrmGoTo = nullptr;
+    FfrmChecking = nullptr;
+    // The restore window and the structure pane borrow channels and the structure, which go
+    // before the child widgets do.
+    delete FRestoreWindow.data();
+    tvStructure->setModel(nullptr);
     // The settings reach the file once, at the end of the run.
     RunGuarded([] { SaveSettings(); });
     SetMainTreeView(TChannelTree());
@@ -274,14 +281,6 @@ void TfrmMain::CreateActions() {
     actFocusMainForm = MakeAction("actFocusMainForm", QString(), key(ctrl | Qt::Key_F12));
 
     FNotYetWired = {
-        actSearch,
-        actGoTo,
-        actViewGoTo,
-        actViewChecking,
-        actChecking,
-        actCheckingByCategoryAndRoot,
-        actRestoreDeleted,
-        actMakeManHappy,
         actInsertCheckedBefore,
         actInsertCheckedAfter,
         actMoveCheckedToTop,
@@ -446,6 +445,12 @@ void TfrmMain::CreatePanes() {
     tvStructure->setObjectName(QStringLiteral("tvStructure"));
     tvStructure->setHeaderHidden(true);
     tvStructure->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvStructure->setUniformRowHeights(true);
+    FStructureModel = new TStructureModel(*FTheStructure, this);
+    FStructureModel->SetDecorationProvider([](int nodeImage, int selectedImage) {
+        return QVariant(NodeIcon(nodeImage, selectedImage));
+    });
+    tvStructure->setModel(FStructureModel);
     reChannelInfo = new QTextEdit(right);
     reChannelInfo->setObjectName(QStringLiteral("reChannelInfo"));
     reChannelInfo->setReadOnly(true);
@@ -507,12 +512,20 @@ void TfrmMain::ConnectCommands() {
     guarded(actInformation, &TfrmMain::actInformationExecute);
     guarded(actMakeIPTVXepgReady, &TfrmMain::actMakeIPTVXepgReadyExecute);
     guarded(actViewStructure, &TfrmMain::actViewStructureExecute);
+    guarded(actRestoreDeleted, &TfrmMain::actRestoreDeletedExecute);
+    guarded(actMakeManHappy, &TfrmMain::actMakeManHappyExecute);
     guarded(actViewChannelInfo, &TfrmMain::actViewChannelInfoExecute);
     guarded(actHelp, &TfrmMain::actHelpExecute);
     guarded(actTune, &TfrmMain::actTuneExecute);
     guarded(actFolders, &TfrmMain::actFoldersExecute);
     guarded(actSettings, &TfrmMain::actSettingsExecute);
     guarded(actCodepage, &TfrmMain::actCodepageExecute);
+    guarded(actSearch, &TfrmMain::actSearchExecute);
+    guarded(actGoTo, &TfrmMain::actGoToExecute);
+    guarded(actChecking, &TfrmMain::actCheckingExecute);
+    guarded(actCheckingByCategoryAndRoot, &TfrmMain::actCheckingByCategoryAndRootExecute);
+    connect(actViewGoTo, &QAction::triggered, this, &TfrmMain::actViewGoToExecute);
+    connect(actViewChecking, &QAction::triggered, this, &TfrmMain::actViewCheckingExecute);
     guarded(actExpandTreeView, &TfrmMain::actExpandTreeViewExecute);
     guarded(actCollapseTreeView, &TfrmMain::actCollapseTreeViewExecute);
     connect(actAbout, &QAction::triggered, this, [this] { ShowAboutBox(this); });
@@ -534,6 +547,7 @@ void TfrmMain::ConnectCommands() {
             if (!tree.IsValid())
                 return;
             body(tree);
+            UpdateGoToWindow();
             UpdateActions();
         });
     };
@@ -550,6 +564,11 @@ void TfrmMain::ConnectCommands() {
 
     connect(&Tree(), &TChannelTreeModel::CheckedCountChanged, this, &TfrmMain::ShowCheckedCount);
     connect(doc, &TChannelDocument::FileNameChanged, this, &TfrmMain::UpdateCaption);
+    // A load frees the channels the structure borrows: it lets go of them first.
+    connect(&Tree(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        FTheStructure->Clear();
+        FStructureModel->Reset();
+    });
     connect(doc, &TChannelDocument::ChannelsChanged, this, [this] {
         UpdateStructure();
         UpdateChannelInfoAndWindows();
@@ -592,14 +611,39 @@ void TfrmMain::UpdateChannelInfoAndWindows() {
             reChannelInfo->setPlainText(info);
         }
     }
-    // The GoTo window re-evaluates its controls here once it exists.
+    UpdateGoToWindow();
 }
 
 void TfrmMain::UpdateStructure() {
-    // The structure pane is filled here once the structure view is built; until then the
-    // order counts as happy.
-    FIsNotHappy = false;
+    FTheStructure->UpdateStructure(Tree());
+    ShowStructure();
+}
+
+void TfrmMain::ShowStructure() {
+    FStructureModel->Reset();
+    const QModelIndex first = FStructureModel->index(0, 0);
+    if (first.isValid()) {
+        tvStructure->expandRecursively(first);
+        tvStructure->setCurrentIndex(first);
+        tvStructure->scrollTo(first);
+    }
+    FIsNotHappy = !FTheStructure->IsHappy();
     UpdateHappyPanel();
+}
+
+void TfrmMain::RestoreChannels(const std::vector<TChannel*>& rc) {
+    TEditCommands commands(*FDocument, this);
+    connect(&commands, &TEditCommands::NodeToShow, tvChannels,
+            [this](const QModelIndex& node) { tvChannels->scrollTo(node); });
+    commands.RestoreChannels(rc);
+}
+
+void TfrmMain::SetRestoreWindow(TfrmRestore* window) {
+    FRestoreWindow = window;
+}
+
+TfrmRestore* TfrmMain::RestoreWindow() const {
+    return FRestoreWindow;
 }
 
 void TfrmMain::UpdateHappyPanel() {
@@ -698,18 +742,12 @@ void TfrmMain::SelectNextMatching(int kind) {
     const QModelIndex selected = tree.SelectedNode();
     if (!selected.isValid())
         return;
-    const TChannelTreeModel& model = *tree.Model;
-    const int start = model.GetActualChannelNo(selected);
-    const int step = (kind % 2 == 1) ? 1 : -1;
-    for (int row = start + step; row >= 0 && row < model.TopCount(); row += step) {
-        if (MatchesKind(*model.ChannelAt(row), kind)) {
-            tree.Select(model.NodeIndex(row));
-            if (tree == MainTreeView())
-                tvChannels->scrollTo(model.NodeIndex(row));
-            UpdateChannelInfoAndWindows();
-            return;
-        }
-    }
+    const int row = FindNextMatching(*tree.Model, tree.Model->GetActualChannelNo(selected), kind);
+    if (row < 0)
+        return;
+    // Whichever tree is active scrolls, the restore window's too.
+    SelectAndShow(tree, tree.Model->NodeIndex(row));
+    UpdateChannelInfoAndWindows();
 }
 
 void TfrmMain::SetPathMode(int mode) {
@@ -752,6 +790,24 @@ void TfrmMain::actViewStructureExecute() {
     UpdateStructure();
 }
 
+void TfrmMain::actRestoreDeletedExecute() {
+    // The restore window is made at start; a main window on its own gets one here.
+    if (!FRestoreWindow)
+        new TfrmRestore(*this);
+    // The shared commands act on the restore tree while the window is open, and on the main
+    // tree again afterwards, whatever happened meanwhile.
+    struct TActiveTreeGuard {
+        ~TActiveTreeGuard() { SetActiveTreeView(MainTreeView()); }
+    } guard;
+    SetActiveTreeView(FRestoreWindow->Tree());
+    FRestoreWindow->exec();
+}
+
+void TfrmMain::actMakeManHappyExecute() {
+    TfrmMakeManHappy window(*this);
+    window.exec();
+}
+
 void TfrmMain::actViewChannelInfoExecute() {
     ShowInfoPane();
     UpdateChannelInfoAndWindows();
@@ -760,6 +816,59 @@ void TfrmMain::actViewChannelInfoExecute() {
 void TfrmMain::actHelpExecute() {
     const bool checking = FCheckingWindow && QApplication::activeWindow() == FCheckingWindow;
     ShowHelpPage(checking ? hpCheckUncheck : hpMain);
+}
+
+void TfrmMain::CreateSelectionWindows() {
+    FfrmChecking = new TfrmChecking(this);
+    FCheckingWindow = FfrmChecking;
+    FfrmGoTo = new TfrmGoTo(this);
+    FfrmGoTo->SetCheckedBoxVisible(false);
+    SetMainGoToWindow(FfrmGoTo);
+    connect(FfrmGoTo, &TfrmGoTo::VisibilityChanged, actViewGoTo, &QAction::setChecked);
+    connect(FfrmChecking, &TfrmChecking::VisibilityChanged, actViewChecking, &QAction::setChecked);
+
+    TSelectionHost host;
+    host.FormKeyDown = [this](QKeyEvent* event) { return FormKeyDown(event); };
+    host.UpdateChannelInfoAndWindows = [this] { UpdateChannelInfoAndWindows(); };
+    host.SelectNextMatching = [this](int kind) { SelectNextMatching(kind); };
+    host.Help = [this] { actHelp->trigger(); };
+    SetSelectionHost(std::move(host));
+}
+
+void TfrmMain::actSearchExecute() {
+    TfrmSearch window(this);
+    window.exec();
+}
+
+void TfrmMain::actGoToExecute() {
+    FfrmGoTo->show();
+    FfrmGoTo->raise();
+    FfrmGoTo->activateWindow();
+}
+
+void TfrmMain::actViewGoToExecute(bool checked) {
+    if (checked)
+        actGoToExecute();
+    else
+        FfrmGoTo->FormClose();
+}
+
+void TfrmMain::actCheckingExecute() {
+    FfrmChecking->show();
+    FfrmChecking->raise();
+    FfrmChecking->activateWindow();
+}
+
+void TfrmMain::actViewCheckingExecute(bool checked) {
+    if (checked)
+        actCheckingExecute();
+    else
+        FfrmChecking->FormClose();
+}
+
+void TfrmMain::actCheckingByCategoryAndRootExecute() {
+    TfrmCheckCategories window(this);
+    window.exec();
 }
 
 void TfrmMain::actTuneExecute() {
@@ -825,7 +934,10 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::AfterShow() {
-    // The GoTo and check-by-properties windows are shown here when their settings say so.
+    if (Settings().frmGoToVisible)
+        FfrmGoTo->show();
+    if (Settings().frmCheckingVisible)
+        FfrmChecking->show();
     activateWindow();
 }
 

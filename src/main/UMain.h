@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSet>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -18,8 +19,14 @@ class QTreeView;
 class TChannelDocument;
 class TChannelTreeModel;
 class TChannelTreeView;
+class TChannel;
 class TChannels;
+class TStructure;
+class TStructureModel;
 class TTuningManager;
+class TfrmRestore;
+class TfrmChecking;
+class TfrmGoTo;
 
 // The version's platform tag, shown in the caption.
 inline constexpr const char* OrvanePlatformTag = "(x32)";
@@ -40,6 +47,11 @@ public:
     TChannelTreeModel& Tree();
     QString FileName() const;
     bool IsNotHappy() const { return FIsNotHappy; }
+    TStructure& TheStructure() { return *FTheStructure; }
+    TStructureModel& StructureModel() { return *FStructureModel; }
+    // The restore window of the run (created at start); "Restore Deleted..." shows it.
+    void SetRestoreWindow(TfrmRestore* window);
+    TfrmRestore* RestoreWindow() const;
 
     // The text of the caption for a list file name (empty before the first load).
     static QString CaptionFor(const QString& name);
@@ -47,6 +59,10 @@ public:
     void ShowInfoPane();
     void UpdateChannelInfoAndWindows();
     void UpdateStructure();
+    // Shows the structure as built: the pane, the grouped-or-not state and the face.
+    void ShowStructure();
+    // Deleted main channels back to the end of the main tree, ticked.
+    void RestoreChannels(const std::vector<TChannel*>& rc);
     void ChangeTreeViewNames();
     void ShowCheckedCount();
     // Every command's enabled state from the state of the trees and the list.
@@ -138,8 +154,19 @@ public:
     void actInformationExecute();
     void actMakeIPTVXepgReadyExecute();
     void actViewStructureExecute();
+    void actRestoreDeletedExecute();
+    void actMakeManHappyExecute();
     void actViewChannelInfoExecute();
     void actHelpExecute();
+    void actSearchExecute();
+    void actGoToExecute();
+    void actViewGoToExecute(bool checked);
+    void actCheckingExecute();
+    void actViewCheckingExecute(bool checked);
+    void actCheckingByCategoryAndRootExecute();
+    // The check-by-properties and GoTo windows of the run.
+    TfrmChecking* CheckingWindow() const { return FfrmChecking; }
+    TfrmGoTo* GoToWindow() const { return FfrmGoTo; }
     void actTuneExecute();
     void actFoldersExecute();
     void actSettingsExecute();
@@ -167,6 +194,7 @@ private:
     void CreatePanes();
     void CreateStatusBar();
     void ConnectCommands();
+    void CreateSelectionWindows();
     void AfterShow();
     void PrepareChannelsPopup(const QModelIndex& node);
     void SetEnabled(QAction* action, bool enabled);
@@ -175,6 +203,9 @@ private:
     void UpdateHappyPanel();
 
     std::unique_ptr<TChannelDocument> FDocument;
+    std::unique_ptr<TStructure> FTheStructure;
+    TStructureModel* FStructureModel = nullptr;
+    QPointer<TfrmRestore> FRestoreWindow;
     QActionGroup* FPathGroup = nullptr;
     QActionGroup* FPaneGroup = nullptr;
     // Commands whose windows or logic come with later work: they stay disabled whatever the
@@ -182,6 +213,8 @@ private:
     QSet<QAction*> FNotYetWired;
     // The check-by-properties window, once it exists: Help then shows its page.
     QPointer<QWidget> FCheckingWindow;
+    TfrmChecking* FfrmChecking = nullptr;
+    TfrmGoTo* FfrmGoTo = nullptr;
     bool FIsNotHappy = false;
     bool FInTimerTick = false;
     bool FTimerErrorShown = false;

@@ -1,0 +1,213 @@
+#include "structure/UMakeManHappy.h"
+
+#include "help/UMyHelp.h"
+#include "help/USizeGribPanel.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeView.h"
+#include "main/UMain.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+// Holds the wait cursor for the lifetime of the guard, also when a step raises.
+struct TWaitCursor {
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+} // namespace
+
+void FillHappyManDocument(QTextDocument& document, const std::vector<TStructureTextRun>& runs) {
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    QTextCharFormat format;
+    for (const TStructureTextRun& run : runs) {
+        format.setForeground(QColor::fromRgb(run.Colour));
+        format.setFontWeight(run.Bold ? QFont::Bold : QFont::Normal);
+        // The cursor turns CR and LF each into a block break; one line must be one block.
+        QString text = run.Text;
+        text.remove(QLatin1Char('\r'));
+        cursor.insertText(text, format);
+    }
+    cursor.endEditBlock();
+}
+
+TfrmMakeManHappy::TfrmMakeManHappy(TfrmMain& main) : QDialog(&main), FMain(main) {
+    setObjectName(QStringLiteral("frmMakeManHappy"));
+    setWindowTitle(QStringLiteral("Make the Man Happy"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(false); // the panel carries the grip
+
+    reHappyMan = new QTextEdit(this);
+    reHappyMan->setObjectName(QStringLiteral("reHappyMan"));
+    reHappyMan->setReadOnly(true);
+    reHappyMan->setLineWrapMode(QTextEdit::NoWrap);
+    reHappyMan->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reHappyMan->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The caret marks the first moving channel, so it must show in a read-only box.
+    reHappyMan->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    pnlButtons = new TSizeGripPanel(this);
+    pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+    pnlButtons->setFixedHeight(44);
+    const auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, pnlButtons);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    btnAccept = button("btnAccept", QStringLiteral("&Accept"));
+    btnFind = button("btnFind", QStringLiteral("&Find"));
+    btnCopy = button("btnCopy", QStringLiteral("C&opy"));
+    btnClose = button("btnClose", QStringLiteral("&Close"));
+    btnHelp = button("btnHelp", QStringLiteral("&Help"));
+    auto* buttons = new QHBoxLayout(pnlButtons);
+    buttons->setContentsMargins(8, 0, 16, 0);
+    for (QPushButton* b : {btnAccept, btnFind, btnCopy})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(btnClose);
+    buttons->addWidget(btnHelp);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(reHappyMan);
+    layout->addWidget(pnlButtons);
+
+    const auto guarded = [this](QPushButton* b, void (TfrmMakeManHappy::*member)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, member] { RunGuarded([this, member] { (this->*member)(); }); });
+    };
+    guarded(btnAccept, &TfrmMakeManHappy::btnAcceptClick);
+    guarded(btnFind, &TfrmMakeManHappy::btnFindClick);
+    guarded(btnCopy, &TfrmMakeManHappy::btnCopyClick);
+    guarded(btnHelp, &TfrmMakeManHappy::btnHelpClick);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The window sees keys before its controls.
+    qApp->installEventFilter(this);
+}
+
+TfrmMakeManHappy::~TfrmMakeManHappy() {
+    qApp->removeEventFilter(this);
+}
+
+void TfrmMakeManHappy::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    const TSettings& s = Settings();
+    move(s.frmMakeManHappyLeft, s.frmMakeManHappyTop);
+    resize(s.frmMakeManHappyClientWidth, s.frmMakeManHappyClientHeight);
+    TWaitCursor wait;
+    // The preview reads the structure the pane shows, so the pane must be the one in use.
+    if (!FMain.actViewStructure->isChecked())
+        FMain.actViewStructureExecute();
+    DisplayHappyMan();
+    UpdateButtons();
+}
+
+void TfrmMakeManHappy::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    TSettings& s = Settings();
+    s.frmMakeManHappyLeft = x();
+    s.frmMakeManHappyTop = y();
+    s.frmMakeManHappyClientHeight = height();
+    s.frmMakeManHappyClientWidth = width();
+}
+
+void TfrmMakeManHappy::DisplayHappyMan() {
+    TStructure& structure = FMain.TheStructure();
+    FillHappyManDocument(*reHappyMan->document(), structure.DisplayHappyMan());
+    FScrollTo = structure.ScrollTo();
+    if (FScrollTo >= 0)
+        PutCaretOnScrollTo();
+}
+
+void TfrmMakeManHappy::PutCaretOnScrollTo() {
+    const QTextBlock line = reHappyMan->document()->findBlockByNumber(FScrollTo);
+    if (!line.isValid())
+        return;
+    QTextCursor cursor(line);
+    reHappyMan->setTextCursor(cursor);
+    reHappyMan->ensureCursorVisible();
+    reHappyMan->setFocus();
+}
+
+void TfrmMakeManHappy::UpdateButtons() {
+    btnAccept->setEnabled(FMain.IsNotHappy());
+    btnFind->setEnabled(FScrollTo != -1);
+}
+
+void TfrmMakeManHappy::btnAcceptClick() {
+    if (!AskConfirmation(QStringLiteral("Are you sure you want to reorder channels?")))
+        return;
+    TWaitCursor wait;
+    FMain.TheStructure().MakeManHappy(FMain.Tree());
+    // The reorder leaves no node of the main tree selected and every node collapsed.
+    FMain.tvChannels->selectionModel()->clear();
+    FMain.tvChannels->collapseAll();
+    FMain.ShowStructure();
+    DisplayHappyMan();
+    UpdateButtons();
+    SetChannelsModified(true);
+    FMain.UpdateChannelInfoAndWindows();
+    FMain.UpdateActions();
+}
+
+void TfrmMakeManHappy::btnFindClick() {
+    if (FScrollTo >= 0)
+        PutCaretOnScrollTo();
+}
+
+void TfrmMakeManHappy::btnCopyClick() {
+    reHappyMan->selectAll();
+    reHappyMan->copy();
+}
+
+void TfrmMakeManHappy::btnHelpClick() {
+    ShowHelpPage(hpHappyMan);
+}
+
+bool TfrmMakeManHappy::FormKeyDown(QKeyEvent* event) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_F1:
+        btnHelpClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfrmMakeManHappy::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && isVisible()) {
+        if (FormKeyDown(static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,313 @@
+#include "channels/UChannel.h"
+#include "channels/UChannels.h"
+#include "common/ChannelFixture.h"
+#include "icons/UIcons.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
+#include "main/UChannelTreeView.h"
+#include "main/UMain.h"
+#include "settings/USettings.h"
+#include "structure/UMakeManHappy.h"
+#include "structure/UStructure.h"
+#include "viewer/UMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeView>
+#include <functional>
+#include <memory>
+
+namespace {
+
+TChannelRecBuilder Main(const char* name, const char* root, const char* category) {
+    return TChannelRecBuilder()
+        .Name(QLatin1String(name))
+        .Root(QLatin1String(root))
+        .Category(QLatin1String(category))
+        .Video();
+}
+
+TChannelRecBuilder Sub(const char* name) {
+    return TChannelRecBuilder().Name(QLatin1String(name)).SubChannel().Video();
+}
+
+// Texts of the runs of the preview drawn in a colour, in document order.
+QStringList TextsIn(const QTextDocument& document, const QColor& colour) {
+    QStringList texts;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().foreground().color() == colour)
+                texts << it.fragment().text();
+    return texts;
+}
+
+// What a test saw in the preview window while it was open.
+struct TPreviewState {
+    QString Text;
+    QStringList Red;
+    int ScrollTo = -2;
+    int CaretLine = -2;
+    bool AcceptEnabled = false;
+    bool FindEnabled = false;
+    bool RootIsBlueBold = false;
+};
+
+TPreviewState StateOf(TfrmMakeManHappy& window) {
+    TPreviewState state;
+    const QTextDocument& document = *window.reHappyMan->document();
+    state.Text = document.toPlainText();
+    state.Red = TextsIn(document, QColor(255, 0, 0));
+    state.ScrollTo = window.ScrollTo();
+    state.CaretLine = window.reHappyMan->textCursor().blockNumber();
+    state.AcceptEnabled = window.btnAccept->isEnabled();
+    state.FindEnabled = window.btnFind->isEnabled();
+    const QTextCharFormat first = document.begin().begin().fragment().charFormat();
+    state.RootIsBlueBold =
+        first.foreground().color() == QColor(0, 0, 255) && first.fontWeight() == QFont::Bold;
+    return state;
+}
+
+} // namespace
+
+class TestMakeManHappy : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TfrmMain> FMain;
+
+    QString WorkFile(const QString& name = QStringLiteral("work.dat")) const {
+        return FDir->filePath(name);
+    }
+    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+
+    void Load(const QList<TChannelRec>& records) {
+        QVERIFY(WriteChannelFile(WorkFile(), records));
+        FMain->Document().LoadChannelList(WorkFile());
+    }
+
+    // first root one/cat1, root two/cat1, root one/cat2, root one/cat1 again; the second
+    // and the fourth carry audio tracks.
+    void LoadFour() {
+        Load({Main("first", "one", "cat1"), Main("second", "two", "cat1"), Sub("second audio"),
+              Main("third", "one", "cat2"), Main("fourth", "one", "cat1"), Sub("fourth audio"),
+              Sub("fourth audio 2")});
+    }
+
+    // Opens the preview through the main window's command and runs the steps while it is
+    // the modal window; it is closed afterwards whatever they did.
+    bool RunPreview(const std::function<void(TfrmMakeManHappy&)>& steps) {
+        QAction* action = FMain->findChild<QAction*>(QStringLiteral("actMakeManHappy"));
+        FMain->UpdateActions();
+        if (!action || !action->isEnabled())
+            return false;
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* window = qobject_cast<TfrmMakeManHappy*>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            ran = true;
+            steps(*window);
+            window->btnClose->click();
+        });
+        action->trigger();
+        return ran;
+    }
+
+    QStringList TreeOrder() const {
+        QStringList names;
+        for (int r = 0; r < Tree().TopCount(); ++r)
+            names << Tree().ChannelAt(r)->Name();
+        return names;
+    }
+
+    QImage FaceShown() const { return FMain->StatusPanels[0]->pixmap().toImage(); }
+    static QImage Face(int index) { return HappyImage(index).pixmap(16, 16).toImage(); }
+
+private Q_SLOTS:
+    void init() {
+        ResetSettings();
+        SetChannelsModified(false);
+        TDialogSeam::Install();
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+    }
+
+    void cleanup() {
+        SetChannelsModified(false);
+        FMain.reset();
+        TDialogSeam::Uninstall();
+        FDir.reset();
+    }
+
+    void structurePaneShowsRootsCategoriesAndChannels() {
+        LoadFour();
+        QTreeView* pane = FMain->tvStructure;
+        QAbstractItemModel* model = pane->model();
+        QVERIFY(model);
+        QCOMPARE(model->rowCount(), 2);
+        const QModelIndex one = model->index(0, 0);
+        const QModelIndex cat1 = model->index(0, 0, one);
+        QCOMPARE(one.data().toString(), u"one"_qs);
+        QCOMPARE(one.data(TStructureModel::NodeImageRole).toInt(), 10);
+        QCOMPARE(cat1.data().toString(), u"cat1"_qs);
+        QCOMPARE(cat1.data(TStructureModel::NodeImageRole).toInt(), 11);
+        QCOMPARE(model->index(1, 0, cat1).data().toString(), u"[3] fourth"_qs);
+        // Sub-channels are no part of the structure.
+        QCOMPARE(model->rowCount(cat1), 2);
+        // The first root is open all the way down and selected; the second stays closed.
+        QVERIFY(pane->isExpanded(one));
+        QVERIFY(pane->isExpanded(cat1));
+        QVERIFY(pane->isExpanded(model->index(1, 0, one)));
+        QVERIFY(!pane->isExpanded(model->index(1, 0)));
+        QCOMPARE(pane->currentIndex(), one);
+        QVERIFY(FMain->IsNotHappy());
+        QCOMPARE(FaceShown(), Face(1));
+    }
+
+    void previewMarksTheMovesAndAcceptReordersKeepingTicks() {
+        LoadFour();
+        Tree().CheckNode(1); // second
+        Tree().CheckNode(2); // third
+        // The preview needs the structure pane: it switches it on.
+        FMain->actViewChannelInfo->trigger();
+        QVERIFY(!FMain->tvStructure->isVisible());
+
+        TPreviewState before, after;
+        TDialogSeam::AddAnswer(true);
+        QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
+            before = StateOf(window);
+            window.btnAccept->click();
+            after = StateOf(window);
+        }));
+
+        QVERIFY(FMain->actViewStructure->isChecked());
+        QVERIFY(FMain->tvStructure->isVisible());
+        QCOMPARE(before.Text, u"one\n   cat1\n      [0] first\n      [1] fourth   [3]\n"
+                              u"   cat2\n      [2] third\n"
+                              u"two\n   cat1\n      [3] second   [1]\n"_qs);
+        QCOMPARE(before.Red, (QStringList{u"   [3]"_qs, u"   [1]"_qs}));
+        QVERIFY(before.RootIsBlueBold);
+        QCOMPARE(before.ScrollTo, 3);
+        QCOMPARE(before.CaretLine, 3);
+        QVERIFY(before.AcceptEnabled);
+        QVERIFY(before.FindEnabled);
+
+        QCOMPARE(TDialogSeam::ShownTexts(),
+                 QStringList{u"Are you sure you want to reorder channels?"_qs});
+        QVERIFY(after.Red.isEmpty());
+        QCOMPARE(after.ScrollTo, -1);
+        QVERIFY(!after.AcceptEnabled);
+        QVERIFY(!after.FindEnabled);
+        QVERIFY(!FMain->IsNotHappy());
+        QCOMPARE(FaceShown(), Face(0));
+        QVERIFY(ChannelsModified());
+
+        QCOMPARE(TreeOrder(), (QStringList{u"first"_qs, u"fourth"_qs, u"third"_qs, u"second"_qs}));
+        QCOMPARE(Tree().CheckedCount(), 2);
+        QVERIFY(!Tree().IsNodeChecked(0) && !Tree().IsNodeChecked(1));
+        QVERIFY(Tree().IsNodeChecked(2) && Tree().IsNodeChecked(3));
+        QVERIFY(Tree().ChannelAt(2)->IsChecked && Tree().ChannelAt(3)->IsChecked);
+        QVERIFY(!FMain->tvChannels->selectionModel()->hasSelection());
+
+        // The saved list follows the tree, every audio track right after its own channel.
+        const QString saved = WorkFile(QStringLiteral("saved.dat"));
+        FMain->Document().SaveChannelList(saved, false);
+        TChannels list;
+        list.LoadFromFile(saved);
+        QStringList names;
+        for (int i = 0; i < list.Count(); ++i)
+            names << list.Channel(i)->Name() + (list.Channel(i)->IsSubChannel() ? u"*"_qs : u""_qs);
+        QCOMPARE(names,
+                 (QStringList{u"first"_qs, u"fourth"_qs, u"fourth audio*"_qs, u"fourth audio 2*"_qs,
+                              u"third"_qs, u"second"_qs, u"second audio*"_qs}));
+    }
+
+    void answeringNoChangesNothing() {
+        LoadFour();
+        TDialogSeam::AddAnswer(false);
+        TPreviewState state;
+        QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
+            window.btnAccept->click();
+            state = StateOf(window);
+        }));
+        QCOMPARE(TDialogSeam::ShownTexts().size(), 1);
+        QCOMPARE(state.Red.size(), 2);
+        QVERIFY(state.AcceptEnabled);
+        QCOMPARE(TreeOrder(), (QStringList{u"first"_qs, u"second"_qs, u"third"_qs, u"fourth"_qs}));
+        QVERIFY(!ChannelsModified());
+        QVERIFY(FMain->IsNotHappy());
+    }
+
+    void groupedListHasNothingToAcceptOrFind() {
+        // Roots that differ only in case are one group: this list is grouped already.
+        Load({Main("a", "One", "x"), Main("b", "ONE", "X"), Main("c", "two", "x")});
+        TPreviewState state;
+        QVERIFY(RunPreview([&](TfrmMakeManHappy& window) { state = StateOf(window); }));
+        QCOMPARE(state.Text, u"One\n   x\n      [0] a\n      [1] b\ntwo\n   x\n      [2] c\n"_qs);
+        QVERIFY(state.Red.isEmpty());
+        QCOMPARE(state.ScrollTo, -1);
+        QVERIFY(!state.AcceptEnabled);
+        QVERIFY(!state.FindEnabled);
+        QVERIFY(!FMain->IsNotHappy());
+        QCOMPARE(FaceShown(), Face(0));
+    }
+
+    void findCopyAndPlaceInTheSettings() {
+        LoadFour();
+        Settings().frmMakeManHappyLeft = 40;
+        Settings().frmMakeManHappyTop = 50;
+        Settings().frmMakeManHappyClientWidth = 500;
+        Settings().frmMakeManHappyClientHeight = 300;
+        int caretAfterFind = -1;
+        QRect geometry;
+        QString copied;
+        QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
+            geometry = window.geometry();
+            window.reHappyMan->moveCursor(QTextCursor::End);
+            window.btnFind->click();
+            caretAfterFind = window.reHappyMan->textCursor().blockNumber();
+            window.btnCopy->click();
+            copied = QGuiApplication::clipboard()->text();
+            window.move(60, 70);
+            window.resize(520, 330);
+        }));
+        QCOMPARE(caretAfterFind, 3);
+        QVERIFY(copied.startsWith(u"one\n   cat1\n"_qs));
+        QCOMPARE(geometry.size(), QSize(500, 300));
+        QCOMPARE(Settings().frmMakeManHappyClientWidth, 520);
+        QCOMPARE(Settings().frmMakeManHappyClientHeight, 330);
+    }
+
+    void escapeClosesTheWindow() {
+        LoadFour();
+        bool closedByEscape = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* window = QApplication::activeModalWidget();
+            if (!qobject_cast<TfrmMakeManHappy*>(window))
+                return;
+            QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
+            closedByEscape = !window->isVisible();
+            if (!closedByEscape)
+                window->close();
+        });
+        FMain->actMakeManHappy->trigger();
+        QVERIFY(closedByEscape);
+    }
+};
+
+QTEST_MAIN(TestMakeManHappy)
+#include "tst_makemanhappy.moc"
