@@ -7,6 +7,7 @@
 #include "help/UMyHelp.h"
 #include "help/UTextInfo.h"
 #include "icons/UIcons.h"
+#include "iptv/UMakeIPTVXepg.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UChannelTreeView.h"
@@ -781,7 +782,10 @@ void TfrmMain::actMakeIPTVXepgReadyExecute() {
         ShowErrorMessage(QStringLiteral("No IPTV channels found."));
         return;
     }
-    // The IPTV window opens here once it is built.
+    TfrmMakeIPTVXepg window(Document(), this);
+    connect(&window, &TfrmMakeIPTVXepg::SavedToDVBViewer, this,
+            &TfrmMain::UpdateChannelInfoAndWindows);
+    window.exec();
 }
 
 void TfrmMain::actViewStructureExecute() {
