@@ -29,13 +29,25 @@ qint64 CellValue(const QJsonValue& cell) {
     return cell.toInteger(static_cast<qint64>(std::clamp(d, -9.0e18, 9.0e18)));
 }
 
+// The reply as an object; a reply that says "error" raises that message.
+QJsonObject ParseReply(const QString& call, const QByteArray& reply) {
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(reply, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject())
+        Fail(call, QStringLiteral("the reply of DVBViewer cannot be read."));
+    QJsonObject object = doc.object();
+    if (object.contains(u"error"))
+        Fail(call, object.value(u"error").toString(QStringLiteral("unknown error")));
+    return object;
+}
+
 } // namespace
 
 TAutomationClient::TAutomationClient(QString socketPath, int timeoutMs)
     : FSocketPath(std::move(socketPath)), FTimeoutMs(timeoutMs) {
 }
 
-QJsonObject TAutomationClient::Call(const QJsonObject& request) const {
+QByteArray TAutomationClient::Call(const QJsonObject& request) const {
     const QString call = request.value(u"call").toString();
     const QDeadlineTimer deadline(FTimeoutMs);
     QLocalSocket socket;
@@ -75,31 +87,31 @@ QJsonObject TAutomationClient::Call(const QJsonObject& request) const {
         socket.waitForReadyRead(std::max(1, RemainingMs(deadline)));
     }
     socket.abort();
-
-    QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(reply, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !doc.isObject())
-        Fail(call, QStringLiteral("the reply of DVBViewer cannot be read."));
-    QJsonObject object = doc.object();
-    if (object.contains(u"error"))
-        Fail(call, object.value(u"error").toString(QStringLiteral("unknown error")));
-    return object;
+    return reply;
 }
 
 QString TAutomationClient::DataFolder() const {
     QJsonObject request;
     request.insert(QStringLiteral("call"), QStringLiteral("DataFolder"));
-    const QJsonValue result = Call(request).value(u"result");
+    return ParseDataFolderReply(Call(request));
+}
+
+QString ParseDataFolderReply(const QByteArray& line) {
+    const QJsonValue result = ParseReply(QStringLiteral("DataFolder"), line).value(u"result");
     if (!result.isString())
         Fail(QStringLiteral("DataFolder"), QStringLiteral("the reply holds no folder."));
     return result.toString();
 }
 
 TViewerChannelTable TAutomationClient::GetChannels() const {
-    const QString call = QStringLiteral("GetChannels");
     QJsonObject request;
-    request.insert(QStringLiteral("call"), call);
-    const QJsonObject reply = Call(request);
+    request.insert(QStringLiteral("call"), QStringLiteral("GetChannels"));
+    return ParseGetChannelsReply(Call(request));
+}
+
+TViewerChannelTable ParseGetChannelsReply(const QByteArray& line) {
+    const QString call = QStringLiteral("GetChannels");
+    const QJsonObject reply = ParseReply(call, line);
     const QJsonValue count = reply.value(u"count");
     const QJsonValue rows = reply.value(u"rows");
     if (!count.isDouble() || !rows.isArray())
@@ -136,7 +148,11 @@ void TAutomationClient::SetCurrentChannelNr(int channelNumber) const {
     QJsonObject request;
     request.insert(QStringLiteral("call"), QStringLiteral("SetCurrentChannelNr"));
     request.insert(QStringLiteral("value"), channelNumber);
-    if (!Call(request).value(u"result").toBool())
+    ParseSetCurrentChannelNrReply(Call(request), channelNumber);
+}
+
+void ParseSetCurrentChannelNrReply(const QByteArray& line, int channelNumber) {
+    if (!ParseReply(QStringLiteral("SetCurrentChannelNr"), line).value(u"result").toBool())
         Fail(QStringLiteral("SetCurrentChannelNr"),
              QStringLiteral("DVBViewer did not switch to channel %1.").arg(channelNumber));
 }

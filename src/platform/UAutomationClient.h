@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <vector>
@@ -31,11 +32,18 @@ public:
     const QString& SocketPath() const { return FSocketPath; }
 
 private:
-    QJsonObject Call(const QJsonObject& request) const;
+    // The reply line, without its line feed.
+    QByteArray Call(const QJsonObject& request) const;
 
     QString FSocketPath;
     int FTimeoutMs;
 };
+
+// The reading of one reply line of each call, apart from the connection, so that whatever a
+// server sends can be checked on its own. Each raises EAutomationError as the call does.
+QString ParseDataFolderReply(const QByteArray& line);
+TViewerChannelTable ParseGetChannelsReply(const QByteArray& line);
+void ParseSetCurrentChannelNrReply(const QByteArray& line, int channelNumber);
 
 // The running object registered under exactly this display name; raises EAutomationError
 // when there is none. Nothing is ever started.
