@@ -332,11 +332,12 @@ private Q_SLOTS:
         // Commands whose windows are still to come stay disabled in every state.
         const QStringList always = Words(
             "actOpenDVBViewerFile actFileOpen actInformation actExit actKeepMovedChannelsChecked "
-            "actFolders actSettings actCodepage actHelp actAbout actFocusMainForm");
+            "actFolders actSettings actCodepage actHelp actAbout actFocusMainForm "
+            "actGoTo actViewGoTo actChecking actViewChecking");
         const QStringList activeNodes =
             Words("actToggleBookmark actDeleteAllBookmarks actNoPath actSmallPath actFullPath "
                   "actViewChannelInfo actShowChannelNumbers actCheckAll actInvertChecking "
-                  "actExpandTreeView actCollapseTreeView");
+                  "actExpandTreeView actCollapseTreeView actSearch actCheckingByCategoryAndRoot");
         const QStringList mainNodes = Words("actFileSaveAs actAppendChecked actAppendUnchecked "
                                             "actViewStructure actMakeIPTVXepgReady");
         const QStringList ticked = Words("actUncheckAll actSaveCheckedAs");
