@@ -1,6 +1,7 @@
 #include "selection/UCategoryStructure.h"
 
 #include "channels/UChannel.h"
+#include "channels/UChannelUtils.h"
 #include "main/UChannelTreeModel.h"
 
 #include <QCollator>
@@ -121,9 +122,18 @@ void TCategoryStructure::Clear() {
 
 void TCategoryStructure::Fill(const TChannelTreeModel& tree) {
     Clear();
+    // A list holds few distinct names: each is decoded once, not once per channel.
+    QHash<QByteArray, QString> roots;
+    QHash<QByteArray, QString> categories;
+    const auto text = [](QHash<QByteArray, QString>& decoded, const QByteArray& bytes) {
+        auto it = decoded.find(bytes);
+        if (it == decoded.end())
+            it = decoded.insert(bytes, DecodeName(bytes));
+        return it.value();
+    };
     for (int row = 0; row < tree.TopCount(); ++row) {
         const TChannel* c = tree.ChannelAt(row);
-        Add(c->Root(), c->Category());
+        Add(text(roots, c->RootBytes()), text(categories, c->CategoryBytes()));
     }
 }
 
@@ -134,8 +144,14 @@ TCategoryMatcher::TCategoryMatcher(const QString& root, const QStringList& categ
 }
 
 bool TCategoryMatcher::Matches(const QString& root, const QString& category) {
-    if (!SameTextAsciiCase(root, FRoot))
-        return false;
+    return MatchesRoot(root) && MatchesCategory(category);
+}
+
+bool TCategoryMatcher::MatchesRoot(const QString& root) const {
+    return SameTextAsciiCase(root, FRoot);
+}
+
+bool TCategoryMatcher::MatchesCategory(const QString& category) {
     const auto spelled = FCategoryBySpelling.constFind(category);
     if (spelled != FCategoryBySpelling.constEnd())
         return spelled.value();
@@ -149,10 +165,24 @@ int ApplyCategoryChecks(TChannelTreeModel& tree, const QString& root, const QStr
     if (categories.isEmpty())
         return 0;
     TCategoryMatcher matcher(root, categories);
+    // Decided once per distinct root and category, by their bytes.
+    QHash<QByteArray, bool> rootMatches;
+    QHash<QByteArray, bool> categoryMatches;
     return tree.SetCheckedWhere(
-        [&tree, &matcher](int row) {
+        [&](int row) {
             const TChannel* c = tree.ChannelAt(row);
-            return matcher.Matches(c->Root(), c->Category());
+            const QByteArray rootBytes = c->RootBytes();
+            auto r = rootMatches.find(rootBytes);
+            if (r == rootMatches.end())
+                r = rootMatches.insert(rootBytes, matcher.MatchesRoot(DecodeName(rootBytes)));
+            if (!r.value())
+                return false;
+            const QByteArray categoryBytes = c->CategoryBytes();
+            auto k = categoryMatches.find(categoryBytes);
+            if (k == categoryMatches.end())
+                k = categoryMatches.insert(categoryBytes,
+                                           matcher.MatchesCategory(DecodeName(categoryBytes)));
+            return k.value();
         },
         check);
 }

@@ -49,6 +49,8 @@ class TCategoryMatcher {
 public:
     TCategoryMatcher(const QString& root, const QStringList& categories);
     bool Matches(const QString& root, const QString& category);
+    bool MatchesRoot(const QString& root) const;
+    bool MatchesCategory(const QString& category);
 
 private:
     QString FRoot;

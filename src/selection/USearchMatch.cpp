@@ -1,7 +1,10 @@
 #include "selection/USearchMatch.h"
 
 #include "channels/UChannel.h"
+#include "channels/UChannelUtils.h"
 #include "main/UChannelTreeModel.h"
+
+#include <QByteArray>
 
 namespace {
 
@@ -9,22 +12,31 @@ constexpr char16_t AsciiUpper(char16_t c) {
     return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
 }
 
-} // namespace
+char16_t CodeAt(QStringView field, qsizetype i) {
+    return field[i].unicode();
+}
 
-bool ContainsText(QStringView field, QStringView text, bool ignoreCase) {
+char16_t CodeAt(const QByteArray& field, qsizetype i) {
+    return char16_t(static_cast<unsigned char>(field[i]));
+}
+
+// Field is a QStringView or the bytes of a field that holds ASCII only.
+template <typename TField>
+bool ContainsIn(const TField& field, qsizetype size, QStringView text, bool ignoreCase) {
     if (text.isEmpty())
         return true;
-    if (!ignoreCase)
-        return field.contains(text, Qt::CaseSensitive);
-    // Qt's own case-insensitive search folds every letter; only a to z may fold here.
-    const qsizetype last = field.size() - text.size();
-    const char16_t first = AsciiUpper(text[0].unicode());
-    for (qsizetype at = 0; at <= last; ++at) {
-        if (AsciiUpper(field[at].unicode()) != first)
-            continue;
-        qsizetype i = 1;
-        while (i < text.size() &&
-               AsciiUpper(field[at + i].unicode()) == AsciiUpper(text[i].unicode()))
+    const auto at = [&field, ignoreCase](qsizetype i) {
+        const char16_t c = CodeAt(field, i);
+        return ignoreCase ? AsciiUpper(c) : c;
+    };
+    const auto wanted = [&text, ignoreCase](qsizetype i) {
+        const char16_t c = text[i].unicode();
+        return ignoreCase ? AsciiUpper(c) : c;
+    };
+    const qsizetype last = size - text.size();
+    for (qsizetype start = 0; start <= last; ++start) {
+        qsizetype i = 0;
+        while (i < text.size() && at(start + i) == wanted(i))
             ++i;
         if (i == text.size())
             return true;
@@ -32,15 +44,62 @@ bool ContainsText(QStringView field, QStringView text, bool ignoreCase) {
     return false;
 }
 
-bool SearchMatches(const TChannel& c, const TSearchCriteria& criteria) {
-    const bool fold = criteria.IgnoreCase;
-    if (!criteria.Root.isEmpty() && !ContainsText(c.Root(), criteria.Root, fold))
-        return false;
-    if (!criteria.Category.isEmpty() && !ContainsText(c.Category(), criteria.Category, fold))
-        return false;
-    if (!criteria.ChannelName.isEmpty() && !ContainsText(c.Name(), criteria.ChannelName, fold))
-        return false;
+bool IsAscii(const QByteArray& bytes) {
+    for (char b : bytes)
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return false;
     return true;
+}
+
+// Every ANSI code page reads the bytes 0 to 127 as ASCII; a forced code page that does not
+// (an EBCDIC one, say) must go through the converter for every name.
+bool NameCodePageKeepsAscii() {
+    QByteArray ascii(128, Qt::Uninitialized);
+    for (int i = 0; i < 128; ++i)
+        ascii[i] = char(i);
+    return DecodeName(ascii) == QLatin1String(ascii);
+}
+
+// Names that hold ASCII only, nearly all of them in practice, are searched in their bytes:
+// decoding 100,000 names on every keystroke would cost more than the search itself.
+class TSearchMatcher {
+public:
+    TSearchMatcher(const TSearchCriteria& criteria, bool asciiShortcut)
+        : FCriteria(criteria), FAsciiShortcut(asciiShortcut) {}
+
+    bool Matches(const TChannel& c) const {
+        return Holds(FCriteria.Root, c, &TChannel::RootBytes, &TChannel::Root) &&
+               Holds(FCriteria.Category, c, &TChannel::CategoryBytes, &TChannel::Category) &&
+               Holds(FCriteria.ChannelName, c, &TChannel::NameBytes, &TChannel::Name);
+    }
+
+private:
+    bool Holds(const QString& text, const TChannel& c, QByteArray (TChannel::*bytesOf)() const,
+               QString (TChannel::*textOf)() const) const {
+        if (text.isEmpty())
+            return true;
+        if (FAsciiShortcut) {
+            const QByteArray bytes = (c.*bytesOf)();
+            if (IsAscii(bytes))
+                return ContainsIn(bytes, bytes.size(), text, FCriteria.IgnoreCase);
+        }
+        const QString field = (c.*textOf)();
+        return ContainsText(field, text, FCriteria.IgnoreCase);
+    }
+
+    const TSearchCriteria& FCriteria;
+    bool FAsciiShortcut;
+};
+
+} // namespace
+
+bool ContainsText(QStringView field, QStringView text, bool ignoreCase) {
+    // Qt's own case-insensitive search folds every letter; only a to z may fold here.
+    return ContainsIn(field, field.size(), text, ignoreCase);
+}
+
+bool SearchMatches(const TChannel& c, const TSearchCriteria& criteria) {
+    return TSearchMatcher(criteria, false).Matches(c);
 }
 
 int SearchStep(const TChannelTreeModel& tree, int startRow, bool forward,
@@ -48,9 +107,10 @@ int SearchStep(const TChannelTreeModel& tree, int startRow, bool forward,
     const int count = tree.TopCount();
     if (startRow < -1 || startRow >= count || (!forward && startRow < 0))
         return -1;
+    const TSearchMatcher matcher(criteria, NameCodePageKeepsAscii());
     const int step = forward ? 1 : -1;
     for (int row = startRow + step; row >= 0 && row < count; row += step)
-        if (SearchMatches(*tree.ChannelAt(row), criteria))
+        if (matcher.Matches(*tree.ChannelAt(row)))
             return row;
     return -1;
 }
