@@ -111,6 +111,23 @@ void TChannelTreeView::keyReleaseEvent(QKeyEvent* event) {
     }
 }
 
+void TChannelTreeView::mousePressEvent(QMouseEvent* event) {
+    // A press on a tick box ticks; only a press on the rest of a node may start a drag.
+    const QPoint point = event->position().toPoint();
+    FDragCanStart =
+        event->button() == Qt::LeftButton && indexAt(point).isValid() && !IsOnTickBox(point);
+    if (FDragCanStart)
+        FMouseDownPos = point;
+    QTreeView::mousePressEvent(event);
+}
+
+void TChannelTreeView::startDrag(Qt::DropActions supportedActions) {
+    if (!FDragCanStart)
+        return;
+    FDragCanStart = false;
+    QTreeView::startDrag(supportedActions);
+}
+
 void TChannelTreeView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
     const QModelIndex node = indexAt(event->position().toPoint());
@@ -131,7 +148,7 @@ void TChannelTreeView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-bool TChannelTreeView::AcceptsDrop(const QPoint& point) const {
+bool TChannelTreeView::AcceptsDropAt(const QPoint& point) const {
     if (!FCanDrop)
         return false;
     const QModelIndex target = indexAt(point);
@@ -156,20 +173,28 @@ void TChannelTreeView::dragMoveEvent(QDragMoveEvent* event) {
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     else if (point.y() >= viewport()->height() - DragScrollMargin)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    if (AcceptsDrop(point))
+    if (AcceptsDropAt(point))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void TChannelTreeView::dropEvent(QDropEvent* event) {
-    const QPoint point = event->position().toPoint();
-    if (event->source() != this || !FDrop || !AcceptsDrop(point)) {
+    FDragCanStart = false;
+    if (event->source() != this || !AcceptsDropAt(event->position().toPoint())) {
         event->ignore();
         return;
     }
     // The tree's own move machinery stays out: the handler reorders the model itself.
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    DropAt(event->position().toPoint());
+}
+
+bool TChannelTreeView::DropAt(const QPoint& point) {
+    FDragCanStart = false;
+    if (!FDrop || !AcceptsDropAt(point))
+        return false;
     FDrop(currentIndex(), indexAt(point));
+    return true;
 }

@@ -33,6 +33,16 @@ public:
     // True when the point (viewport coordinates) lies on a node's tick box.
     bool IsOnTickBox(const QPoint& point) const;
 
+    // Whether the last left press may start a drag: it landed on a node and not on its tick
+    // box. Every press decides anew, and a drag that starts uses it up.
+    bool DragCanStart() const { return FDragCanStart; }
+    QPoint MouseDownPos() const { return FMouseDownPos; }
+
+    // A drop of the selected node at the point (viewport coordinates), as the drag machinery
+    // delivers it once it has checked that the drag comes from this tree. True when dropped.
+    bool AcceptsDropAt(const QPoint& point) const;
+    bool DropAt(const QPoint& point);
+
 Q_SIGNALS:
     // Page Up/Down, Home, End, Up or Down was released: the selection may have moved.
     void NavigationKeyReleased();
@@ -44,18 +54,20 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    bool AcceptsDrop(const QPoint& point) const;
-
     bool FF12TogglesTick = false;
     QMenu* FMainChannelMenu = nullptr;
     QMenu* FSubChannelMenu = nullptr;
     TDropTest FCanDrop;
     TDropAction FDrop;
+    bool FDragCanStart = false;
+    QPoint FMouseDownPos;
 };

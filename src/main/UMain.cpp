@@ -89,7 +89,9 @@ TfrmMain::TfrmMain(QWidget* parent)
     SetMainTreeView(FDocument->MainTree());
 
     CreateSelectionWindows();
+    FEditCommands = new TEditCommands(*FDocument, this);
     ConnectCommands();
+    ConnectEditCommands();
 
     tiEnabled = new QTimer(this);
     tiEnabled->setObjectName(QStringLiteral("tiEnabled"));
@@ -280,23 +282,6 @@ void TfrmMain::CreateActions() {
     actExpandTreeView = MakeAction("actExpandTreeView", QStringLiteral("Expand TreeView"));
     actCollapseTreeView = MakeAction("actCollapseTreeView", QStringLiteral("Collapse TreeView"));
     actFocusMainForm = MakeAction("actFocusMainForm", QString(), key(ctrl | Qt::Key_F12));
-
-    FNotYetWired = {
-        actInsertCheckedBefore,
-        actInsertCheckedAfter,
-        actMoveCheckedToTop,
-        actMoveCheckedToBottom,
-        actDeleteChecked,
-        actRenameCategories,
-        actRenameRoots,
-        actSetGroup,
-        actSetAutoUpdate,
-        actSetEPGFlags,
-        actSetSpeakers,
-        actSetRDS,
-        actEditChannelName,
-        actDefaultAudioTrack,
-    };
 }
 
 void TfrmMain::CreateMenus() {
@@ -585,6 +570,44 @@ void TfrmMain::ConnectCommands() {
     connect(tvChannels, &TChannelTreeView::PopupAboutToShow, this, &TfrmMain::PrepareChannelsPopup);
 }
 
+void TfrmMain::ConnectEditCommands() {
+    TEditCommands* edit = FEditCommands;
+    const auto command = [this, edit](QAction* action, auto body) {
+        connect(action, &QAction::triggered, this,
+                [edit, body] { RunGuarded([edit, body] { body(*edit); }); });
+    };
+    command(actMoveCheckedToTop, [](TEditCommands& c) { c.MoveCheckedToTop(); });
+    command(actMoveCheckedToBottom, [](TEditCommands& c) { c.MoveCheckedToBottom(); });
+    command(actInsertCheckedBefore, [](TEditCommands& c) { c.InsertCheckedBefore(); });
+    command(actInsertCheckedAfter, [](TEditCommands& c) { c.InsertCheckedAfter(); });
+    command(actDeleteChecked, [](TEditCommands& c) { c.DeleteChecked(); });
+    command(actRenameCategories,
+            [](TEditCommands& c) { c.actRenameCategoryOrRootExecute(emCategory); });
+    command(actRenameRoots, [](TEditCommands& c) { c.actRenameCategoryOrRootExecute(emRoot); });
+    command(actEditChannelName, [](TEditCommands& c) { c.actEditChannelNameExecute(); });
+    command(actDefaultAudioTrack, [](TEditCommands& c) { c.DefaultAudioTrack(); });
+    command(actSetGroup, [](TEditCommands& c) { c.actSetGroupExecute(); });
+    command(actSetAutoUpdate, [](TEditCommands& c) { c.actSetPropertyExecute(stAutoUpdate); });
+    command(actSetRDS, [](TEditCommands& c) { c.actSetPropertyExecute(stRDS); });
+    command(actSetSpeakers, [](TEditCommands& c) { c.actSetPropertyExecute(stSpeakers); });
+    command(actSetEPGFlags, [](TEditCommands& c) { c.actSetEPGFlagsExecute(); });
+
+    edit->SetKeepMovedChannelsChecked(actKeepMovedChannelsChecked->isChecked());
+    connect(actKeepMovedChannelsChecked, &QAction::toggled, edit,
+            &TEditCommands::SetKeepMovedChannelsChecked);
+    connect(edit, &TEditCommands::NodeToShow, tvChannels,
+            [this](const QModelIndex& node) { tvChannels->scrollTo(node); });
+    connect(edit, &TEditCommands::GoToWindowUpdateNeeded, this, [] { UpdateGoToWindow(); });
+
+    tvChannels->SetDropHandlers(
+        [edit](const QModelIndex& dragged, const QModelIndex& target) {
+            return edit->CanDrop(dragged, target);
+        },
+        [edit](const QModelIndex& dragged, const QModelIndex& target) {
+            RunGuarded([&] { edit->Drop(dragged, target); });
+        });
+}
+
 QString TfrmMain::CaptionFor(const QString& name) {
     QString caption = QFileInfo(name).fileName() + QStringLiteral(" - Orvane ") +
                       QLatin1String(OrvanePlatformTag) + QLatin1Char(' ') +
@@ -633,10 +656,7 @@ void TfrmMain::ShowStructure() {
 }
 
 void TfrmMain::RestoreChannels(const std::vector<TChannel*>& rc) {
-    TEditCommands commands(*FDocument, this);
-    connect(&commands, &TEditCommands::NodeToShow, tvChannels,
-            [this](const QModelIndex& node) { tvChannels->scrollTo(node); });
-    commands.RestoreChannels(rc);
+    FEditCommands->RestoreChannels(rc);
 }
 
 void TfrmMain::SetRestoreWindow(TfrmRestore* window) {

@@ -20,6 +20,7 @@ class TChannelDocument;
 class TChannelTreeModel;
 class TChannelTreeView;
 class TChannel;
+class TEditCommands;
 class TChannels;
 class TStructure;
 class TStructureModel;
@@ -49,6 +50,9 @@ public:
     bool IsNotHappy() const { return FIsNotHappy; }
     TStructure& TheStructure() { return *FTheStructure; }
     TStructureModel& StructureModel() { return *FStructureModel; }
+    // The editing commands of the run; their settings ("Keep Moved Channels Checked") live
+    // as long as the window.
+    TEditCommands& EditCommands() { return *FEditCommands; }
     // The restore window of the run (created at start); "Restore Deleted..." shows it.
     void SetRestoreWindow(TfrmRestore* window);
     TfrmRestore* RestoreWindow() const;
@@ -194,6 +198,7 @@ private:
     void CreatePanes();
     void CreateStatusBar();
     void ConnectCommands();
+    void ConnectEditCommands();
     void CreateSelectionWindows();
     void AfterShow();
     void PrepareChannelsPopup(const QModelIndex& node);
@@ -205,6 +210,7 @@ private:
     std::unique_ptr<TChannelDocument> FDocument;
     std::unique_ptr<TStructure> FTheStructure;
     TStructureModel* FStructureModel = nullptr;
+    TEditCommands* FEditCommands = nullptr;
     QPointer<TfrmRestore> FRestoreWindow;
     QActionGroup* FPathGroup = nullptr;
     QActionGroup* FPaneGroup = nullptr;

@@ -329,18 +329,23 @@ private Q_SLOTS:
     void commandsAreEnabledByTheTreeAndTheList_data() {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QStringList>("enabled");
-        // Commands whose windows are still to come stay disabled in every state.
         const QStringList always = Words(
             "actOpenDVBViewerFile actFileOpen actInformation actExit actKeepMovedChannelsChecked "
             "actFolders actSettings actCodepage actHelp actAbout actFocusMainForm "
-            "actGoTo actViewGoTo actChecking actViewChecking");
+            "actGoTo actViewGoTo actChecking actViewChecking actDefaultAudioTrack");
         const QStringList activeNodes =
             Words("actToggleBookmark actDeleteAllBookmarks actNoPath actSmallPath actFullPath "
                   "actViewChannelInfo actShowChannelNumbers actCheckAll actInvertChecking "
-                  "actExpandTreeView actCollapseTreeView actSearch actCheckingByCategoryAndRoot");
+                  "actExpandTreeView actCollapseTreeView actSearch actCheckingByCategoryAndRoot "
+                  "actEditChannelName actMakeManHappy");
         const QStringList mainNodes = Words("actFileSaveAs actAppendChecked actAppendUnchecked "
-                                            "actViewStructure actMakeIPTVXepgReady");
-        const QStringList ticked = Words("actUncheckAll actSaveCheckedAs");
+                                            "actViewStructure actMakeIPTVXepgReady "
+                                            "actRestoreDeleted");
+        const QStringList ticked = Words(
+            "actUncheckAll actSaveCheckedAs actDeleteChecked actRenameCategories actRenameRoots "
+            "actMoveCheckedToTop actMoveCheckedToBottom actInsertCheckedBefore "
+            "actInsertCheckedAfter actSetGroup actSetAutoUpdate actSetEPGFlags actSetSpeakers "
+            "actSetRDS");
         // Save DVBViewer: the main tree has nodes and neither the viewer nor its recorder runs.
         const QStringList saveViewer = {u"actSaveDVBViewerFile"_qs};
 
