@@ -7,6 +7,8 @@
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeView.h"
 #include "main/UMain.h"
+#include "selection/UChecking.h"
+#include "selection/UGoTo.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
 
@@ -261,8 +263,7 @@ void TfrmRestore::tiEnabledTimer() {
     const bool anyChecked = FModel->CheckedCount() > 0;
     for (QAction* a : {actUncheckAll, actDeletePermanently, actRestore})
         SetCommandEnabled(a, anyChecked);
-    SetCommandEnabled(actChecking, FSelectionWindowsReady && !FModel->IsEmpty());
-    SetCommandEnabled(actGoTo, FSelectionWindowsReady);
+    SetCommandEnabled(actChecking, !FModel->IsEmpty());
     // The main window's commands are enabled as that window finds them for this tree.
     for (const auto& [target, action] : FForwarded)
         action->setEnabled(target->isEnabled());
@@ -298,9 +299,16 @@ void TfrmRestore::actUncheckAllExecute() {
 }
 
 void TfrmRestore::actCheckingExecute() {
+    // An instance of its own, so that the main window's one keeps its place and visibility.
+    TfrmChecking window(this);
+    window.SetTree(Tree());
+    window.ShowModal();
 }
 
 void TfrmRestore::actGoToExecute() {
+    TfrmGoTo window(this);
+    window.SetCheckedBoxVisible(true);
+    window.ShowModal();
 }
 
 void TfrmRestore::actHelpExecute() {

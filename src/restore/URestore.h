@@ -99,6 +99,4 @@ private:
     // The tool bar's buttons for "Delete Permanently" and "Restore", captioned on their own.
     QAction* FtbDeletePermanently = nullptr;
     QAction* FtbRestore = nullptr;
-    // This window's own check-by-properties and GoTo windows, once they can be opened.
-    bool FSelectionWindowsReady = false;
 };

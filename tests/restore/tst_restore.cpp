@@ -1,0 +1,376 @@
+#include "channels/UChannel.h"
+#include "channels/UChannels.h"
+#include "common/ChannelFixture.h"
+#include "help/UMyHelp.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
+#include "main/UChannelTreeView.h"
+#include "main/UCheckedTreeViewHelper.h"
+#include "main/UEditCommands.h"
+#include "main/UMain.h"
+#include "restore/URestore.h"
+#include "selection/UChecking.h"
+#include "selection/UGoTo.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <functional>
+#include <memory>
+
+namespace {
+
+TChannelRecBuilder Main(const char* name) {
+    return TChannelRecBuilder()
+        .Name(QLatin1String(name))
+        .Category(QStringLiteral("Cat"))
+        .Root(QStringLiteral("Root"))
+        .Video();
+}
+
+TChannelRecBuilder Sub(const char* name) {
+    return Main(name).SubChannel();
+}
+
+QStringList NamesOf(const TChannelTreeModel& tree) {
+    QStringList names;
+    for (int r = 0; r < tree.TopCount(); ++r) {
+        QString entry = tree.ChannelAt(r)->Name();
+        for (const TChannel* sub : tree.SubChannelsAt(r))
+            entry += u'+' + sub->Name();
+        if (tree.IsNodeChecked(r))
+            entry += u'*';
+        names << entry;
+    }
+    return names;
+}
+
+QStringList NamesInFile(const QString& path) {
+    TChannels list;
+    list.LoadFromFile(path);
+    QStringList names;
+    for (int i = 0; i < list.Count(); ++i)
+        names << list.Channel(i)->Name();
+    return names;
+}
+
+} // namespace
+
+class TestRestore : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TfrmMain> FMain;
+    TfrmRestore* FRestore = nullptr;
+
+    QString WorkFile() const { return FDir->filePath(QStringLiteral("work.dat")); }
+    QString DeletedFile() const { return TChannelDocument::DeletedFileName(WorkFile()); }
+    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+
+    // A, B with its audio track b, C, D, E.
+    void LoadFive() {
+        QVERIFY(WriteChannelFile(
+            WorkFile(), {Main("A"), Main("B"), Sub("b"), Main("C"), Main("D"), Main("E")}));
+        FMain->Document().LoadChannelList(WorkFile());
+    }
+
+    // Ticks the named main channels of the main tree and runs "Delete Checked".
+    void DeleteFromMain(const QStringList& names) {
+        for (int r = 0; r < Tree().TopCount(); ++r)
+            if (names.contains(Tree().ChannelAt(r)->Name()))
+                Tree().CheckNode(r);
+        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
+    }
+
+    // Opens the window through "Restore Deleted..." and runs the steps while it is the modal
+    // window; it is closed afterwards whatever they did.
+    bool RunRestore(const std::function<void(TfrmRestore&)>& steps) {
+        FMain->UpdateActions();
+        if (!FMain->actRestoreDeleted->isEnabled())
+            return false;
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* window = qobject_cast<TfrmRestore*>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            ran = true;
+            steps(*window);
+            window->close();
+        });
+        FMain->actRestoreDeleted->trigger();
+        return ran;
+    }
+
+    static void Trigger(QAction* action) {
+        QVERIFY(action->isEnabled());
+        action->trigger();
+    }
+
+private Q_SLOTS:
+    void init() {
+        ResetSettings();
+        SetChannelsModified(false);
+        TDialogSeam::Install();
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        Settings().ConfirmDeleteChecked = false;
+        FMain = std::make_unique<TfrmMain>();
+        FRestore = new TfrmRestore(*FMain);
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+    }
+
+    void cleanup() {
+        SetChannelsModified(false);
+        HelpWindowsManager().CloseAll();
+        FMain.reset();
+        FRestore = nullptr;
+        TDialogSeam::Uninstall();
+        FDir.reset();
+    }
+
+    void listsTheLatestBatchTickedAndRestoresItAtTheEnd() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs, u"B"_qs});
+        DeleteFromMain({u"D"_qs});
+        SetChannelsModified(false);
+
+        QStringList listed, left;
+        QString status, firstText, childText;
+        bool activeWasRestoreTree = false;
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            activeWasRestoreTree = ActiveTreeView() == window.Tree();
+            listed = NamesOf(window.Model());
+            status = window.StatusPanels[0]->text();
+            firstText = window.Model().NodeIndex(0).data().toString();
+            childText = window.Model().SubIndex(1, 0).data().toString();
+            Trigger(window.actRestore);
+            left = NamesOf(window.Model());
+        }));
+
+        QVERIFY(activeWasRestoreTree);
+        QCOMPARE(listed, (QStringList{u"A"_qs, u"B+b"_qs, u"D*"_qs}));
+        QCOMPARE(status, u"Checked: 1"_qs);
+        QCOMPARE(firstText, FMain->Channels().Channel(0)->FullName());
+        QCOMPARE(childText, u"b"_qs);
+        QCOMPARE(left, (QStringList{u"A"_qs, u"B+b"_qs}));
+        // Back at the end, ticked and numbered on; the restore counts as a change.
+        QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"D*"_qs}));
+        QVERIFY(Tree().NodeIndex(2).data().toString().startsWith(u"[2] D"_qs));
+        QCOMPARE(FMain->StatusPanels[1]->text(), u"Checked: 1"_qs);
+        QVERIFY(ChannelsModified());
+        QVERIFY(ActiveTreeView() == MainTreeView());
+    }
+
+    void restoringSeveralKeepsTheirOrderAndAudioTracks() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs, u"B"_qs, u"D"_qs});
+        QVERIFY(
+            RunRestore([](TfrmRestore& window) { Trigger(window.tbRestore->actions().last()); }));
+        QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"A*"_qs, u"B+b*"_qs, u"D*"_qs}));
+        // Nothing is left to restore.
+        QStringList listed{u"not shown"_qs};
+        QVERIFY(!RunRestore([&](TfrmRestore& window) { listed = NamesOf(window.Model()); }) ||
+                listed.isEmpty());
+    }
+
+    void deletePermanentlyDropsChannelsFromTheDeletedFile() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs, u"B"_qs});
+        FMain->Document().SaveChannelList(WorkFile(), false);
+        QCOMPARE(NamesInFile(DeletedFile()), (QStringList{u"A"_qs, u"B"_qs, u"b"_qs}));
+
+        // No changes nothing; Yes drops the ticked A and keeps the unticked B.
+        QStringList afterNo, afterYes;
+        bool modifiedAfterNo = true;
+        TDialogSeam::AddAnswer(false);
+        TDialogSeam::AddAnswer(true);
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            window.Model().UncheckNode(1);
+            window.tiEnabledTimer();
+            Trigger(window.actDeletePermanently);
+            afterNo = NamesOf(window.Model());
+            modifiedAfterNo = ChannelsModified();
+            Trigger(window.actDeletePermanently);
+            afterYes = NamesOf(window.Model());
+        }));
+        QCOMPARE(TDialogSeam::ShownTexts(),
+                 (QStringList{u"Delete checked channels permanently?"_qs,
+                              u"Delete checked channels permanently?"_qs}));
+        QCOMPARE(afterNo, (QStringList{u"A*"_qs, u"B+b"_qs}));
+        QVERIFY(!modifiedAfterNo);
+        QCOMPARE(afterYes, (QStringList{u"B+b"_qs}));
+        QVERIFY(ChannelsModified());
+        QCOMPARE(FMain->Channels().Channel(0)->State, csPermanentlyDeleted);
+
+        FMain->Document().SaveChannelList(WorkFile(), false);
+        QCOMPARE(NamesInFile(DeletedFile()), (QStringList{u"B"_qs, u"b"_qs}));
+        QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"D"_qs, u"E"_qs}));
+
+        // A channel deleted for good is never listed again; B, still of the latest batch,
+        // comes ticked. With the last one gone the deleted file goes too.
+        QStringList listed;
+        TDialogSeam::AddAnswer(true);
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            listed = NamesOf(window.Model());
+            Trigger(window.actDeletePermanently);
+        }));
+        QCOMPARE(listed, (QStringList{u"B+b*"_qs}));
+        FMain->Document().SaveChannelList(WorkFile(), false);
+        QVERIFY(!QFileInfo::exists(DeletedFile()));
+        QCOMPARE(NamesInFile(WorkFile()), (QStringList{u"C"_qs, u"D"_qs, u"E"_qs}));
+    }
+
+    void ticksInTheWindowCountThereOnly() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs, u"B"_qs, u"C"_qs});
+        Tree().CheckNode(1); // E, left ticked in the main tree
+        const QString mainPanel = FMain->StatusPanels[1]->text();
+        QCOMPARE(mainPanel, u"Checked: 1"_qs);
+
+        QStringList statuses, afterShiftDown;
+        int selectedAfterShiftDown = -1;
+        int restoreCount = -1;
+        bool restoreEnabledWithoutTicks = true, propertiesEnabled = false;
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            TChannelTreeView* tree = window.tvDeleted;
+            tree->setFocus();
+            window.Tree().Select(window.Model().NodeIndex(0));
+            QTest::keyClick(tree, Qt::Key_Space); // unticks A
+            statuses << window.StatusPanels[0]->text();
+            // Shift+Down toggles the node it leaves: A ticked again, then B unticked.
+            QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
+            afterShiftDown = NamesOf(window.Model());
+            selectedAfterShiftDown = window.Tree().SelectedNode().row();
+            statuses << window.StatusPanels[0]->text();
+            Trigger(window.actUncheckAll);
+            statuses << window.StatusPanels[0]->text();
+            restoreCount = RestoreCheckedCount();
+            window.tiEnabledTimer();
+            restoreEnabledWithoutTicks = window.actRestore->isEnabled() ||
+                                         window.actDeletePermanently->isEnabled() ||
+                                         window.actUncheckAll->isEnabled();
+            propertiesEnabled = window.actChecking->isEnabled();
+            statuses << FMain->StatusPanels[1]->text();
+        }));
+        QCOMPARE(statuses,
+                 (QStringList{u"Checked: 2"_qs, u"Checked: 2"_qs, u"Checked: 0"_qs, mainPanel}));
+        QCOMPARE(afterShiftDown, (QStringList{u"A*"_qs, u"B+b"_qs, u"C*"_qs}));
+        QCOMPARE(selectedAfterShiftDown, 2);
+        QCOMPARE(restoreCount, 0);
+        QVERIFY(!restoreEnabledWithoutTicks);
+        QVERIFY(propertiesEnabled);
+        QCOMPARE(FMain->StatusPanels[1]->text(), mainPanel);
+        QCOMPARE(CheckedCount(), 1);
+    }
+
+    void mainWindowCommandsActOnTheRestoreTree() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs, u"B"_qs});
+        DeleteFromMain({u"C"_qs});
+        QStringList afterCheckAll, afterInvert;
+        bool bookmarked = false;
+        int afterJump = -1;
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            Trigger(window.actCheckAll);
+            afterCheckAll = NamesOf(window.Model());
+            Trigger(window.actInvertChecking);
+            afterInvert = NamesOf(window.Model());
+            window.Tree().Select(window.Model().NodeIndex(0));
+            Trigger(window.actToggleBookmark);
+            bookmarked = window.Model().ChannelAt(0)->IsBookMarked;
+            // F3: the main window's jump to the previous bookmarked channel.
+            window.Tree().Select(window.Model().NodeIndex(2));
+            QTest::keyClick(window.tvDeleted, Qt::Key_F3);
+            afterJump = window.Tree().SelectedNode().row();
+        }));
+        QCOMPARE(afterCheckAll, (QStringList{u"A*"_qs, u"B+b*"_qs, u"C*"_qs}));
+        QCOMPARE(afterInvert, (QStringList{u"A"_qs, u"B+b"_qs, u"C"_qs}));
+        QVERIFY(bookmarked);
+        QCOMPARE(afterJump, 0);
+        QCOMPARE(NamesOf(Tree()), (QStringList{u"D"_qs, u"E"_qs}));
+        QCOMPARE(CheckedCount(), 0);
+    }
+
+    void ownSelectionWindowsKeepTheMainOnesRemembered_data() {
+        QTest::addColumn<bool>("wasVisible");
+        QTest::newRow("hidden") << false;
+        QTest::newRow("shown") << true;
+    }
+    void ownSelectionWindowsKeepTheMainOnesRemembered() {
+        QFETCH(bool, wasVisible);
+        LoadFive();
+        DeleteFromMain({u"A"_qs});
+        Settings().frmCheckingVisible = wasVisible;
+        Settings().frmGoToVisible = wasVisible;
+        bool sawChecking = false, sawGoToWithCheckedBox = false;
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            QTimer::singleShot(0, this, [&] {
+                if (auto* w = qobject_cast<TfrmChecking*>(QApplication::activeModalWidget())) {
+                    sawChecking = true;
+                    w->btnClose->click();
+                }
+            });
+            Trigger(window.actChecking);
+            QTimer::singleShot(0, this, [&] {
+                if (auto* w = qobject_cast<TfrmGoTo*>(QApplication::activeModalWidget())) {
+                    sawGoToWithCheckedBox = w->IsCheckedBoxVisible();
+                    w->btnClose->click();
+                }
+            });
+            Trigger(window.actGoTo);
+        }));
+        QVERIFY(sawChecking);
+        QVERIFY(sawGoToWithCheckedBox);
+        QCOMPARE(Settings().frmCheckingVisible, wasVisible);
+        QCOMPARE(Settings().frmGoToVisible, wasVisible);
+    }
+
+    void escapeClosesF1HelpsAndThePlaceIsKept() {
+        LoadFive();
+        DeleteFromMain({u"A"_qs});
+        QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+        Settings().frmRestoreLeft = 30;
+        Settings().frmRestoreTop = 40;
+        Settings().frmRestoreClientWidth = 450;
+        Settings().frmRestoreClientHeight = 380;
+        bool closedByEscape = false;
+        bool helpShown = false;
+        QSize size;
+        QTimer::singleShot(0, this, [&] {
+            auto* window = qobject_cast<TfrmRestore*>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            size = window->size();
+            QTest::keyClick(window->tvDeleted, Qt::Key_F1);
+            helpShown = HelpWindowsManager().IsLaunched(hpRestore);
+            window->resize(470, 400 + window->mmRestore->sizeHint().height());
+            QTest::keyClick(window->tvDeleted, Qt::Key_Escape);
+            closedByEscape = !window->isVisible();
+            if (!closedByEscape)
+                window->close();
+        });
+        FMain->actRestoreDeleted->trigger();
+        QVERIFY(helpShown);
+        QVERIFY(closedByEscape);
+        QCOMPARE(size.width(), 450);
+        QCOMPARE(Settings().frmRestoreClientWidth, 470);
+        QCOMPARE(Settings().frmRestoreClientHeight, 400);
+        QVERIFY(ActiveTreeView() == MainTreeView());
+    }
+};
+
+QTEST_MAIN(TestRestore)
+#include "tst_restore.moc"
