@@ -136,8 +136,16 @@ private:
         return action && action->isEnabled();
     }
     void Trigger(const char* name) {
-        Action(name)->trigger();
+        Fire(name);
         Settle();
+    }
+    // Triggers a command as the menu would, only when it is enabled; a command that is off
+    // where it should be on spoils the figure, so it is reported.
+    void Fire(const char* name) {
+        if (Enabled(name))
+            Action(name)->trigger();
+        else
+            Note(QStringLiteral("ERROR: %1 is disabled").arg(QLatin1String(name)));
     }
     void MakeWindow();
     void Generate(int n, int iptvClashing, const QString& path);
@@ -173,7 +181,8 @@ double TBench::Measure(const std::function<void()>& setup, const std::function<v
         Settle();
         times.push_back(MsSince(start));
     }
-    TDialogSeam::ClearShown();
+    // Answers a run left unused must not reach the next measurement.
+    TDialogSeam::Install();
     return Median(times);
 }
 
@@ -188,7 +197,8 @@ double TBench::MeasureSelf(const std::function<void()>& setup, const std::functi
             return -1;
         times.push_back(ms);
     }
-    TDialogSeam::ClearShown();
+    // Answers a run left unused must not reach the next measurement.
+    TDialogSeam::Install();
     return Median(times);
 }
 
@@ -212,12 +222,19 @@ void TBench::Open(const QString& path) {
     SetChannelsModified(false);
     TDialogSeam::AddFileName(path);
     Trigger("actFileOpen");
+    // A figure of an open that did not happen would be worthless: say so loudly.
+    if (FMain->FileName() != path || FMain->Tree().IsEmpty())
+        Note(QStringLiteral("ERROR: %1 was not opened (%2)")
+                 .arg(path, TDialogSeam::ShownTexts().join(QStringLiteral(" | "))));
 }
 
 void TBench::TickHalf() {
     TChannelTreeModel& tree = FMain->Tree();
     tree.UncheckAll();
     tree.SetCheckedWhere([](int row) { return row % 2 == 0; }, true);
+    if (CheckedCount() != (tree.TopCount() + 1) / 2)
+        Note(QStringLiteral("ERROR: %1 of %2 ticked").arg(CheckedCount()).arg(tree.TopCount()));
+    FMain->UpdateActions();
 }
 
 void TBench::TickedCommand(const char* name, const char* action, int n,
@@ -237,7 +254,7 @@ void TBench::TickedCommand(const char* name, const char* action, int n,
         },
         [&] {
             if (wired)
-                Action(action)->trigger();
+                Fire(action);
             else
                 core(commands);
         });
@@ -288,7 +305,7 @@ void TBench::Sizes(int n) {
                        QFile::remove(out);
                        TDialogSeam::AddFileName(out);
                    },
-                   [&] { Action("actFileSaveAs")->trigger(); }));
+                   [&] { Fire("actFileSaveAs"); }));
     }
     if (Wanted("save-ticked")) {
         Open(path);
@@ -299,7 +316,7 @@ void TBench::Sizes(int n) {
                        QFile::remove(out);
                        TDialogSeam::AddFileName(out);
                    },
-                   [&] { Action("actSaveCheckedAs")->trigger(); }));
+                   [&] { Fire("actSaveCheckedAs"); }));
     }
     if (Wanted("save-fsync")) {
         // The atomic writer's fsync on its own: the share of a save that is the disk's.
@@ -352,7 +369,7 @@ void TBench::Sizes(int n) {
                         modal->close();
                     }
                 });
-                Action("actRenameCategories")->trigger();
+                Fire("actRenameCategories");
             });
         if (!wired) {
             Note(QStringLiteral("rename-categories: actRenameCategories is not wired yet; "
@@ -374,6 +391,8 @@ void TBench::Sizes(int n) {
                 commands.DeleteChecked();
             },
             [&] {
+                if (!Enabled("actRestoreDeleted"))
+                    return -1.0;
                 double taken = -1;
                 WhenModal([&taken](QWidget* modal) {
                     auto* window = qobject_cast<TfrmRestore*>(modal);
@@ -390,8 +409,6 @@ void TBench::Sizes(int n) {
                     }
                     window->reject();
                 });
-                if (!Enabled("actRestoreDeleted"))
-                    return -1.0;
                 Trigger("actRestoreDeleted");
                 return taken;
             });
@@ -429,8 +446,6 @@ void TBench::Sizes(int n) {
                                               if (modal->isVisible())
                                                   modal->close();
                                           });
-                                          if (!Enabled("actMakeManHappy"))
-                                              return -1.0;
                                           Trigger("actMakeManHappy");
                                           return taken;
                                       });
@@ -488,7 +503,7 @@ void TBench::Sizes(int n) {
                Measure([] {},
                        [&] {
                            WhenModal([](QWidget* modal) { modal->close(); });
-                           Action("actInformation")->trigger();
+                           Fire("actInformation");
                        }));
     }
 
