@@ -681,7 +681,7 @@ void TfrmMain::ShowCheckedCount() {
 }
 
 void TfrmMain::SetEnabled(QAction* action, bool enabled) {
-    action->setEnabled(enabled && !FNotYetWired.contains(action));
+    action->setEnabled(enabled);
 }
 
 void TfrmMain::UpdateActions() {
@@ -705,7 +705,6 @@ void TfrmMain::UpdateActions() {
                        actCollapseTreeView, actViewChannelInfo, actNoPath, actSmallPath,
                        actFullPath, actShowChannelNumbers, actEditChannelName})
         SetEnabled(a, activeHasNodes);
-    // Always enabled, unless their windows are still to come.
     for (QAction* a : {actGoTo, actViewGoTo, actViewChecking, actChecking, actDefaultAudioTrack})
         SetEnabled(a, true);
 }

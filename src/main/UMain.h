@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSet>
 #include <memory>
 #include <vector>
 
@@ -214,9 +213,6 @@ private:
     QPointer<TfrmRestore> FRestoreWindow;
     QActionGroup* FPathGroup = nullptr;
     QActionGroup* FPaneGroup = nullptr;
-    // Commands whose windows or logic come with later work: they stay disabled whatever the
-    // state, so that none of them seems to work when it does not.
-    QSet<QAction*> FNotYetWired;
     // The check-by-properties window, once it exists: Help then shows its page.
     QPointer<QWidget> FCheckingWindow;
     TfrmChecking* FfrmChecking = nullptr;
