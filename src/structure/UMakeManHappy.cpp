@@ -36,15 +36,31 @@ void FillHappyManDocument(QTextDocument& document, const std::vector<TStructureT
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
-    QTextCharFormat format;
-    for (const TStructureTextRun& run : runs) {
-        format.setForeground(QColor::fromRgb(run.Colour));
-        format.setFontWeight(run.Bold ? QFont::Bold : QFont::Normal);
+    // Neighbouring runs of one look go in as one insertion: most lines of a long list are
+    // plain black channel lines.
+    QString pending;
+    const TStructureTextRun* look = nullptr;
+    const auto flush = [&] {
+        if (!look)
+            return;
+        QTextCharFormat format;
+        format.setForeground(QColor::fromRgb(look->Colour));
+        format.setFontWeight(look->Bold ? QFont::Bold : QFont::Normal);
         // The cursor turns CR and LF each into a block break; one line must be one block.
-        QString text = run.Text;
-        text.remove(QLatin1Char('\r'));
-        cursor.insertText(text, format);
+        pending.remove(QLatin1Char('\r'));
+        cursor.insertText(pending, format);
+        pending.clear();
+    };
+    for (const TStructureTextRun& run : runs) {
+        if (look && (run.Colour != look->Colour || run.Bold != look->Bold)) {
+            flush();
+            look = nullptr;
+        }
+        if (!look)
+            look = &run;
+        pending += run.Text;
     }
+    flush();
     cursor.endEditBlock();
 }
 
@@ -137,7 +153,14 @@ void TfrmMakeManHappy::hideEvent(QHideEvent* event) {
 
 void TfrmMakeManHappy::DisplayHappyMan() {
     TStructure& structure = FMain.TheStructure();
-    FillHappyManDocument(*reHappyMan->document(), structure.DisplayHappyMan());
+    // Built away from the editor and handed over whole: an attached document would be laid
+    // out again while 100,000 lines go in.
+    auto* document = new QTextDocument(this);
+    document->setDefaultFont(reHappyMan->font());
+    FillHappyManDocument(*document, structure.DisplayHappyMan());
+    reHappyMan->setDocument(document);
+    delete FDocument.data();
+    FDocument = document;
     FScrollTo = structure.ScrollTo();
     if (FScrollTo >= 0)
         PutCaretOnScrollTo();

@@ -3,6 +3,7 @@
 #include "structure/UStructure.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <vector>
 
 class QPushButton;
@@ -52,5 +53,7 @@ private:
     bool FormKeyDown(QKeyEvent* event);
 
     TfrmMain& FMain;
+    // The preview text shown now (the editor does not own it).
+    QPointer<QTextDocument> FDocument;
     int FScrollTo = -1;
 };
