@@ -173,6 +173,26 @@ private Q_SLOTS:
         QVERIFY(ActiveTreeView() == MainTreeView());
     }
 
+    void channelsOfTheDeletedFileAreListedUnticked() {
+        // Everything read from the deleted file is deleted, audio tracks included; they are
+        // still listed under their main channel only.
+        QVERIFY(WriteChannelFile(DeletedFile(), {Main("X"), Sub("x"), Main("Y")}));
+        LoadFive();
+        QStringList listed;
+        QString status;
+        bool restoreEnabled = true, uncheckEnabled = true;
+        QVERIFY(RunRestore([&](TfrmRestore& window) {
+            listed = NamesOf(window.Model());
+            status = window.StatusPanels[0]->text();
+            restoreEnabled = window.actRestore->isEnabled();
+            uncheckEnabled = window.actUncheckAll->isEnabled();
+        }));
+        QCOMPARE(listed, (QStringList{u"X+x"_qs, u"Y"_qs}));
+        QCOMPARE(status, u"Checked: 0"_qs);
+        QVERIFY(!restoreEnabled);
+        QVERIFY(!uncheckEnabled);
+    }
+
     void restoringSeveralKeepsTheirOrderAndAudioTracks() {
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"D"_qs});
