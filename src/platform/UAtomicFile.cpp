@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -17,6 +18,7 @@
 namespace {
 
 qint64 NextWriteFailureAfter = -1;
+int WritesBeforeFailure = 0;
 
 QString Quoted(const QString& fileName) {
     return u'"' + QDir::toNativeSeparators(fileName) + u'"';
@@ -32,8 +34,13 @@ QString Quoted(const QString& fileName) {
 
 // Writes the image, or only its first bytes when the test seam asks for a failure.
 void WriteImage(QFile& file, const QString& fileName, const QByteArray& image) {
-    const qint64 failAfter = NextWriteFailureAfter;
-    NextWriteFailureAfter = -1;
+    qint64 failAfter = -1;
+    if (WritesBeforeFailure > 0) {
+        --WritesBeforeFailure;
+    } else {
+        failAfter = NextWriteFailureAfter;
+        NextWriteFailureAfter = -1;
+    }
     if (failAfter >= 0 && failAfter < image.size()) {
         file.write(image.constData(), failAfter);
         RaiseWriteError(fileName, QStringLiteral("No space left on device (simulated)"));
@@ -55,10 +62,34 @@ void WriteImage(QFile& file, const QString& fileName, const QByteArray& image) {
 #endif
 }
 
+// Compares the file with the image through one small buffer: a second whole image in memory
+// would cost as much as the write itself on a large list.
+bool ReadsBackUnchanged(QFile& file, const QByteArray& image) {
+    if (file.size() != image.size())
+        return false;
+    constexpr qint64 ChunkSize = 1 << 20;
+    QByteArray chunk(qMin<qint64>(ChunkSize, image.size()), Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < image.size()) {
+        const qint64 n = file.read(chunk.data(), qMin<qint64>(chunk.size(), image.size() - done));
+        if (n <= 0 || std::memcmp(chunk.constData(), image.constData() + done, size_t(n)) != 0)
+            return false;
+        done += n;
+    }
+    // Nothing may follow the image either.
+    char extra = 0;
+    return file.read(&extra, 1) == 0;
+}
+
 } // namespace
 
 void SetNextWriteFailureAfter(qint64 bytes) {
+    SetWriteFailureAfter(bytes, 0);
+}
+
+void SetWriteFailureAfter(qint64 bytes, int writesBefore) {
     NextWriteFailureAfter = bytes;
+    WritesBeforeFailure = bytes >= 0 ? writesBefore : 0;
 }
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& image) {
@@ -75,7 +106,10 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& image) {
         target.absoluteDir().filePath(u'.' + target.fileName() + QStringLiteral(".XXXXXX.tmp")));
     temp.setAutoRemove(true);
     if (!temp.open()) {
-        NextWriteFailureAfter = -1;
+        if (WritesBeforeFailure > 0)
+            --WritesBeforeFailure;
+        else
+            NextWriteFailureAfter = -1;
         RaiseCreateError(fileName, temp.errorString());
     }
     if (target.exists())
@@ -87,7 +121,7 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& image) {
         QFile check(temp.fileName());
         if (!check.open(QIODevice::ReadOnly))
             RaiseWriteError(fileName, check.errorString());
-        if (check.readAll() != image)
+        if (!ReadsBackUnchanged(check, image))
             RaiseWriteError(fileName,
                             QStringLiteral("The written data could not be read back unchanged."));
     }

@@ -15,3 +15,6 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& image);
 // Test seam: the next write fails after that many bytes have been written (-1: no
 // failure). It applies to one write only.
 void SetNextWriteFailureAfter(qint64 bytes);
+// The same for the write that follows writesBefore successful ones, for commands that
+// write several files in a row.
+void SetWriteFailureAfter(qint64 bytes, int writesBefore);
