@@ -92,7 +92,9 @@ TfrmMakeIPTVXepg::TfrmMakeIPTVXepg(TChannelDocument& document, QWidget* parent)
     tvIPTV->setUniformRowHeights(true);
     tvIPTV->setIconSize(QSize(2 * PictureSize + PictureGap, PictureSize));
     tvIPTV->setContextMenuPolicy(Qt::CustomContextMenu);
-    tvIPTV->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Long texts scroll sideways. The width is measured once after each batch: a column
+    // that resizes to its contents would measure the whole tree on every changed node.
+    tvIPTV->header()->setSectionResizeMode(QHeaderView::Interactive);
     tvIPTV->header()->setStretchLastSection(false);
     // The selection stays visible while the focus is on the buttons.
     QPalette palette = tvIPTV->palette();
@@ -230,6 +232,7 @@ bool TfrmMakeIPTVXepg::DisplayTreeViewFirst() {
     }
     // One insertion for the whole tree, however many groups there are.
     tvIPTV->addTopLevelItems(nodes);
+    tvIPTV->resizeColumnToContents(0);
     tvIPTV->setUpdatesEnabled(true);
     return ok;
 }
@@ -262,6 +265,7 @@ void TfrmMakeIPTVXepg::btnCalculateClick() {
             SetNodeImages(child, state, child->data(0, NodeImageRole).toInt());
         }
     }
+    tvIPTV->resizeColumnToContents(0);
     tvIPTV->setUpdatesEnabled(true);
 
     tiSaveEnabled->start();
