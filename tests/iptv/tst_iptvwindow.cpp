@@ -509,12 +509,16 @@ private Q_SLOTS:
 
         int groups = -1;
         bool modal = false;
+        QSize size;
+        int offCentre = -1;
         QTimer::singleShot(0, &main, [&] {
             auto* window = qobject_cast<TfrmMakeIPTVXepg*>(QApplication::activeModalWidget());
             if (!window)
                 return;
             modal = window->isModal();
             groups = window->tvIPTV->topLevelItemCount();
+            size = window->size();
+            offCentre = (window->geometry().center() - main.geometry().center()).manhattanLength();
             window->btnExit->click();
         });
         QAction* command = main.actMakeIPTVXepgReady;
@@ -522,6 +526,8 @@ private Q_SLOTS:
         command->trigger();
         QVERIFY(modal);
         QCOMPARE(groups, 2);
+        QCOMPARE(size, QSize(675, 637));
+        QVERIFY2(offCentre >= 0 && offCentre < 40, qPrintable(QString::number(offCentre)));
         QCOMPARE(main.findChildren<TfrmMakeIPTVXepg*>().size(), 0);
         QVERIFY(TDialogSeam::Shown().empty());
     }
