@@ -412,6 +412,28 @@ private Q_SLOTS:
         QVERIFY(!FWindow->btnSaveDVBViewer->isEnabled());
     }
 
+    void mappingFileThatCannotBeWrittenChangesNothing() {
+        LoadClashingList();
+        const QByteArray viewerBefore = ReadWholeFile(ViewerFile());
+        // A folder in the mapping file's place: the write fails.
+        QVERIFY(QDir().mkpath(DataFile(u"iptv.txt/keep"_s)));
+        OpenWindow();
+        QVERIFY(Calculate());
+        FWindow->tiSaveEnabledTimer();
+        QTest::mouseClick(FWindow->btnSaveDVBViewer, Qt::LeftButton);
+
+        QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
+        QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
+        QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
+        QCOMPARE(ReadWholeFile(ViewerFile()), viewerBefore);
+        QCOMPARE(FDocument->Channels().Channel(0)->NID(), quint16(1));
+        QVERIFY(!ChannelsModified());
+        // The calculation is still there to be saved once the cause is mended.
+        QVERIFY(!FWindow->IsSaved());
+        QVERIFY(FWindow->btnSaveDVBViewer->isEnabled());
+        QCOMPARE(FWindow->IPTVManager().AllChannels()[0]->NewNID, 65535);
+    }
+
     void closingAfterAnUnsavedCalculationAsks_data() {
         QTest::addColumn<bool>("calculate");
         QTest::addColumn<int>("way"); // 0 Exit, 1 Escape, 2 the close box
