@@ -258,7 +258,8 @@ void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
     const int count = FChannels->Count();
     for (int i = 0; i < count;) {
         const TChannel* channel = FChannels->Channel(i);
-        const int subs = FChannels->GetSubChannelCount(channel);
+        // The index is at hand: finding the channel again would make this walk quadratic.
+        const int subs = FChannels->GetSubChannelCountAt(i);
         if (channel->State == csDeleted || channel->State == csRecentlyDeleted) {
             anyDeleted = true;
             for (int k = i; k <= i + subs && k < count; ++k)
