@@ -200,6 +200,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().SubChannelsAt(RowOf(u"B"_qs)).size(), size_t(1)); // b moved along
         QVERIFY(NumberedInOrder());
         QVERIFY(ChannelsModified());
+        QVERIFY(MainTreeView().SelectedChannel());
         QCOMPARE(MainTreeView().SelectedChannel()->Name(), target);
         QString expectedTicks;
         for (const QChar name : order)
@@ -259,7 +260,9 @@ private Q_SLOTS:
             QVERIFY(edit);
             QVERIFY(edit->text().isEmpty());
             edit->setText(u"News"_qs);
-            dialog->findChild<QPushButton*>(ok ? u"btnOk"_qs : u"btnCancel"_qs)->click();
+            auto* button = dialog->findChild<QPushButton*>(ok ? u"btnOk"_qs : u"btnCancel"_qs);
+            QVERIFY(button);
+            button->click();
         });
 
         QVERIFY(Trigger(command));
@@ -286,7 +289,9 @@ private Q_SLOTS:
             QVERIFY(edit);
             shownText = edit->text();
             edit->setText(u"bb"_qs);
-            dialog->findChild<QPushButton*>(u"btnOk"_qs)->click();
+            auto* button = dialog->findChild<QPushButton*>(u"btnOk"_qs);
+            QVERIFY(button);
+            button->click();
         });
 
         QVERIFY(Trigger(u"actEditChannelName"_qs));
