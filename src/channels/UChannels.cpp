@@ -155,6 +155,16 @@ void TChannels::ClearChannels() {
     fcs.clear();
 }
 
+void TChannels::TakeContentsOf(TChannels& other) {
+    if (&other == this)
+        return;
+    FHeader = other.FHeader;
+    fcs = std::move(other.fcs);
+    other.fcs.clear();
+    FHint = 0;
+    other.FHint = 0;
+}
+
 TChannel* TChannels::Add(std::unique_ptr<TChannel> aChannel) {
     TChannel* channel = aChannel.get();
     fcs.push_back(std::move(aChannel));

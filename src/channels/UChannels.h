@@ -57,6 +57,9 @@ public:
     void WriteHeaderToStream(QIODevice& aStream) const;
 
     void ClearChannels();
+    // Empties this list and moves the header and every channel of other into it, leaving
+    // other empty: a list read and checked aside takes its place without a second parse.
+    void TakeContentsOf(TChannels& other);
     // Hands the channel over to the list; returns it.
     TChannel* Add(std::unique_ptr<TChannel> aChannel);
     void Delete(int Index);

@@ -192,7 +192,7 @@ void TChannelDocument::LoadChannelList(const QString& path) {
     // old channels before they are freed.
     FTree->Clear();
     FChannels->ClearChannels();
-    FChannels->LoadFromBytes(loaded.ToBytes(), path);
+    FChannels->TakeContentsOf(loaded);
     FTree->DisplayTreeView(*FChannels);
     SetFileName(path);
     SelectNode(0);

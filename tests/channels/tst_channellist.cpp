@@ -77,6 +77,7 @@ private Q_SLOTS:
     void missingFileRaisesOpenError();
     void wrongIdKeepsRefusedHeaderOnLoad();
     void appendKeepsTheListsHeader();
+    void takeContentsMovesHeaderAndChannels();
     void deletedFileAddsInDeletedState();
     void failedSaveKeepsOldFile();
 
@@ -234,6 +235,26 @@ void TestChannelList::wrongIdKeepsRefusedHeaderOnLoad() {
              }).isEmpty());
     QCOMPARE(list.ID(), u"XYZW"_s);
     QCOMPARE(list.Version(), u"2.5"_s);
+}
+
+void TestChannelList::takeContentsMovesHeaderAndChannels() {
+    TChannels list;
+    list.LoadFromBytes(
+        MakeChannelFile({Main("Old"), Main("Older")}, MakeChannelHeader("B2C2", 1, 1)), u"x"_s);
+    TChannels read;
+    const QByteArray image =
+        MakeChannelFile({Main("A"), Sub("A2"), Main("B")}, MakeChannelHeader("B2C2", 3, 7));
+    read.LoadFromBytes(image, u"y"_s);
+    const TChannel* first = read.Channel(0);
+
+    list.TakeContentsOf(read);
+    QCOMPARE(Names(list), QStringList({u"A"_s, u"A2"_s, u"B"_s}));
+    QCOMPARE(list.Version(), u"3.7"_s);
+    // The very channels move: nothing is parsed or copied again.
+    QCOMPARE(list.Channel(0), first);
+    QCOMPARE(list.ToBytes(), image);
+    QCOMPARE(list.GetSubChannelCount(list.Channel(0)), 1);
+    QCOMPARE(read.Count(), 0);
 }
 
 void TestChannelList::appendKeepsTheListsHeader() {
