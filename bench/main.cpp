@@ -422,6 +422,21 @@ void TBench::Sizes(int n) {
         Report("restore", n, ms);
     }
 
+    if (Wanted("after-command-refresh")) {
+        // What every command that changes channels pays after its own work: the structure
+        // and its pane, the information pane, the commands' states.
+        Open(path);
+        Report("after-command-refresh", n,
+               Measure([] {},
+                       [&] {
+                           FMain->UpdateStructure();
+                           FMain->UpdateChannelInfoAndWindows();
+                           FMain->UpdateActions();
+                       }));
+        Report("structure-update", n,
+               Measure([] {}, [&] { FMain->TheStructure().UpdateStructure(FMain->Tree()); }));
+    }
+
     if (Wanted("drag")) {
         Open(path);
         const bool freeDrag = Settings().FreeDragAndDropAllowed;
