@@ -59,6 +59,20 @@ constexpr int HappyPanelWidth = 20;
 constexpr int ToolButtonWidth = 87;
 constexpr int ToolButtonHeight = 52;
 
+// The structure pane. Its rows all have one height and none is edited in place, and a
+// change of data never adds or removes rows; yet Qt would look up every changed row among
+// the laid-out ones (a search through all of them for a row in a closed branch) and measure
+// it. Repainting what is visible is all such a change needs.
+class TStructureTreeView : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+
+protected:
+    void dataChanged(const QModelIndex&, const QModelIndex&, const QList<int>&) override {
+        viewport()->update();
+    }
+};
+
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
@@ -427,7 +441,7 @@ void TfrmMain::CreatePanes() {
     right->setMinimumWidth(MinimumPaneWidth);
     auto* layout = new QHBoxLayout(right);
     layout->setContentsMargins(0, 0, 0, 0);
-    tvStructure = new QTreeView(right);
+    tvStructure = new TStructureTreeView(right);
     tvStructure->setObjectName(QStringLiteral("tvStructure"));
     tvStructure->setHeaderHidden(true);
     tvStructure->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -644,15 +658,37 @@ void TfrmMain::UpdateStructure() {
 }
 
 void TfrmMain::ShowStructure() {
-    FStructureModel->Reset();
+    const bool reset = FStructureModel->Refresh();
     const QModelIndex first = FStructureModel->index(0, 0);
     if (first.isValid()) {
-        tvStructure->expandRecursively(first);
+        if (reset)
+            tvStructure->expandRecursively(first);
+        else
+            ShowFirstRootOnly();
         tvStructure->setCurrentIndex(first);
         tvStructure->scrollTo(first);
     }
     FIsNotHappy = !FTheStructure->IsHappy();
     UpdateHappyPanel();
+}
+
+void TfrmMain::ShowFirstRootOnly() {
+    // The pane as a reset and a fresh expansion would leave it: the first root open all the
+    // way down, everything else closed. Only nodes whose state differs are touched, since
+    // each change makes the view lay its rows out again.
+    const int roots = FStructureModel->rowCount();
+    for (int r = 0; r < roots; ++r) {
+        const QModelIndex root = FStructureModel->index(r, 0);
+        const bool open = r == 0;
+        const int categories = FStructureModel->rowCount(root);
+        for (int c = 0; c < categories; ++c) {
+            const QModelIndex category = FStructureModel->index(c, 0, root);
+            if (tvStructure->isExpanded(category) != open)
+                tvStructure->setExpanded(category, open);
+        }
+        if (tvStructure->isExpanded(root) != open)
+            tvStructure->setExpanded(root, open);
+    }
 }
 
 void TfrmMain::RestoreChannels(const std::vector<TChannel*>& rc) {

@@ -189,6 +189,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Opens the first root of the structure pane all the way down and closes the rest.
+    void ShowFirstRootOnly();
     QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut = {},
                         const QString& hint = QString());
     void CreateActions();

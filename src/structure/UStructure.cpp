@@ -3,6 +3,9 @@
 #include "channels/UChannel.h"
 #include "main/UChannelTreeModel.h"
 
+#include <algorithm>
+#include <cstring>
+
 static_assert(sizeof(quintptr) == 8, "structure indexes pack two positions into one id");
 
 namespace {
@@ -12,6 +15,17 @@ constexpr quint32 Green = 0x008000;
 constexpr quint32 Black = 0x000000;
 constexpr quint32 Red = 0xFF0000;
 const QString LineEnd = QStringLiteral("\r\n");
+
+bool SameText(const ShortString25& a, const ShortString25& b) {
+    const int length = std::min<int>(a.Len, ShortStringCapacity);
+    return length == std::min<int>(b.Len, ShortStringCapacity) &&
+           std::memcmp(a.Chars, b.Chars, static_cast<size_t>(length)) == 0;
+}
+
+// The same root and category bytes land in the same group, whatever the lookups would say.
+bool SameGroupBytes(const TChannel& a, const TChannel& b) {
+    return SameText(a.Rec.Category, b.Rec.Category) && SameText(a.Rec.Root, b.Rec.Root);
+}
 
 int NodeImageOf(const TChannel& c) {
     return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
@@ -85,8 +99,18 @@ void TStructure::UpdateStructure(const TChannelTreeModel& tree) {
     if (tree.IsEmpty())
         return;
     Clear();
-    for (int row = 0; row < tree.TopCount(); ++row)
-        Add(tree.ChannelAt(row), row);
+    // Neighbours mostly share their group; those skip the lookups.
+    const TChannel* previous = nullptr;
+    TCategory* category = nullptr;
+    const int count = tree.TopCount();
+    for (int row = 0; row < count; ++row) {
+        TChannel* channel = tree.ChannelAt(row);
+        if (!previous || !SameGroupBytes(*previous, *channel))
+            category = &CategoryFor(RootFor(*channel), *channel);
+        category->Channels.push_back({channel, row});
+        previous = channel;
+    }
+    FChannelCount = count;
     DisplayTreeView();
 }
 
@@ -163,12 +187,52 @@ TStructureModel::TStructureModel(const TStructure& structure, QObject* parent)
 
 void TStructureModel::Reset() {
     beginResetModel();
+    FShownShape = ShapeOf();
     endResetModel();
+}
+
+std::vector<int> TStructureModel::ShapeOf() const {
+    std::vector<int> shape;
+    const auto& roots = FStructure.Roots();
+    shape.push_back(static_cast<int>(roots.size()));
+    for (const auto& root : roots) {
+        shape.push_back(static_cast<int>(root->Categories.size()));
+        for (const auto& category : root->Categories)
+            shape.push_back(static_cast<int>(category->Channels.size()));
+    }
+    return shape;
+}
+
+bool TStructureModel::Refresh() {
+    if (ShapeOf() != FShownShape) {
+        Reset();
+        return true;
+    }
+    // Every index still names the same place, so persistent indexes, expansion and
+    // selection stay valid; only the texts and images behind them changed.
+    const auto& roots = FStructure.Roots();
+    if (roots.empty())
+        return false;
+    const auto changed = [this](const QModelIndex& parent, int count) {
+        if (count > 0)
+            Q_EMIT dataChanged(index(0, 0, parent), index(count - 1, 0, parent));
+    };
+    changed(QModelIndex(), static_cast<int>(roots.size()));
+    for (int r = 0; r < static_cast<int>(roots.size()); ++r) {
+        const auto& categories = roots[static_cast<size_t>(r)]->Categories;
+        const QModelIndex root = index(r, 0);
+        changed(root, static_cast<int>(categories.size()));
+        for (int c = 0; c < static_cast<int>(categories.size()); ++c)
+            changed(index(c, 0, root),
+                    static_cast<int>(categories[static_cast<size_t>(c)]->Channels.size()));
+    }
+    return false;
 }
 
 void TStructureModel::SetDecorationProvider(TDecorationProvider provider) {
     beginResetModel();
     FDecorationProvider = std::move(provider);
+    FShownShape = ShapeOf();
     endResetModel();
 }
 

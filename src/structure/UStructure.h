@@ -82,8 +82,9 @@ private:
     int FScrollTo = -1;
 };
 
-// The structure pane: roots, their categories, their channels. Rebuilt (reset) whenever the
-// structure is.
+// The structure pane: roots, their categories, their channels. A rebuild that keeps every
+// root, category and channel count (a drop inside its group, a reorder into groups) is a
+// change of data; only a change of that shape resets the views.
 class TStructureModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -99,6 +100,9 @@ public:
 
     // Call after the structure was rebuilt.
     void Reset();
+    // Call after the structure was rebuilt: resets only when the shape differs from the one
+    // the views were last shown, else announces the new data. True when it reset.
+    bool Refresh();
     void SetDecorationProvider(TDecorationProvider provider);
 
     QModelIndex index(int row, int column,
@@ -113,6 +117,9 @@ private:
     // Internal ids: 0 for roots; root + 1 for categories (parent is a root); for channels
     // the category's position packed as ((root + 1) << 32) | (category + 1).
     static quintptr CategoryParentId(int root) { return quintptr(root) + 1; }
+    // Root count, then per root its category count, then per category its channel count.
+    std::vector<int> ShapeOf() const;
     const TStructure& FStructure;
+    std::vector<int> FShownShape;
     TDecorationProvider FDecorationProvider;
 };
