@@ -90,7 +90,7 @@ void ChannelSeeds() {
 
 void SettingsSeeds() {
     Write("fuzz_settings", "defaults.ini",
-          QByteArrayLiteral("\xEF\xBB\xBF[Settings]\r\nVersion=0.3.0.0\r\nPathMode=2\r\n"
+          QByteArrayLiteral("\xEF\xBB\xBF[Orvane]\r\nVersion=0.3.0.0\r\nPathMode=2\r\n"
                             "DVBViewerDataFolder=/data/DVBViewer/\r\n"
                             "DefaultWorkFolder=/data/work/\r\nConfirmSaveDVBViewer=1\r\n"
                             "ChannelSeparator=\"   \xE2\x80\xA2   \"\r\n"
@@ -98,9 +98,9 @@ void SettingsSeeds() {
                             "frmMainLeft=$32\r\nfrmMainTop=0x40\r\n\r\n"
                             "[Other]\r\nKept=yes\r\nno equals sign here\r\n\r\n"));
     Write("fuzz_settings", "odd.ini",
-          QByteArrayLiteral("; comment\nstray=line\n[settings]\n PathMode = 7 \n"
+          QByteArrayLiteral("; comment\nstray=line\n[orvane]\n PathMode = 7 \n"
                             "ChannelSeparator=no quotes\nRootSeparator=\"\"\"\n"
-                            "frmGoToVisible=-3\nCodepageIndex=abc\n[Settings]\nPathMode=1\n"));
+                            "frmGoToVisible=-3\nCodepageIndex=abc\n[Orvane]\nPathMode=1\n"));
     Write("fuzz_settings", "empty.ini", QByteArray());
 }
 
