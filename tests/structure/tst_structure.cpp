@@ -5,6 +5,7 @@
 #include "structure/UStructure.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -164,6 +165,40 @@ private Q_SLOTS:
         QCOMPARE(model.parent(category), root);
         // Sub-channels are not in the structure.
         QCOMPARE(model.rowCount(model.index(0, 0, root)), 1);
+    }
+
+    void thePaneKeepsItsPlacesWhenOnlyTheOrderInsideAGroupChanged() {
+        TChannels list;
+        AddChannel(list, QStringLiteral("A"), QStringLiteral("R"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("B"), QStringLiteral("R"), QStringLiteral("C"));
+        AddChannel(list, QStringLiteral("D"), QStringLiteral("S"), QStringLiteral("C"));
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(list);
+        TStructure structure;
+        TStructureModel model(structure);
+        QAbstractItemModelTester tester(&model);
+        structure.UpdateStructure(tree);
+        model.Reset();
+        const QModelIndex category = model.index(0, 0, model.index(0, 0));
+        QPersistentModelIndex first(model.index(0, 0, category));
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+
+        // A drag inside the group: same roots, categories and counts, new numbers.
+        tree.MoveNodeBefore(1, 0);
+        structure.UpdateStructure(tree);
+        QVERIFY(!model.Refresh());
+        QCOMPARE(resets.size(), 0);
+        QVERIFY(!changes.isEmpty());
+        QVERIFY(first.isValid());
+        QCOMPARE(model.data(first).toString(), QStringLiteral("[0] B"));
+
+        // A channel that leaves its group changes the shape: the pane starts again.
+        list.Channel(0)->SetRoot(QStringLiteral("S"));
+        structure.UpdateStructure(tree);
+        QVERIFY(model.Refresh());
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(model.rowCount(model.index(0, 0)), 1);
     }
 };
 
