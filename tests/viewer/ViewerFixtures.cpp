@@ -5,19 +5,19 @@
 #include <csignal>
 #include <cstring>
 
-TChannelRec MakeRec(const TChannelSpec& spec) {
+TChannelRec MakeRec(const TChannelSpec& wanted) {
     TChannelRec rec{};
-    rec.TunerData.TunerType = spec.Tuner;
+    rec.TunerData.TunerType = wanted.Tuner;
     rec.TunerData.Flags =
-        static_cast<quint8>((spec.Encrypted ? flEncrypted : 0) | (spec.Sub ? 0x80 : 0) | 0x08);
-    rec.TunerData.Frequency = spec.IP;
-    rec.TunerData.Symbolrate = spec.Port;
-    rec.TunerData.Service_ID = spec.SID;
-    rec.TunerData.TransportStream_ID = spec.TID;
-    rec.TunerData.OriginalNetwork_ID = spec.NID;
-    const int n = std::min<int>(spec.Name.size(), ShortStringCapacity);
+        static_cast<quint8>((wanted.Encrypted ? flEncrypted : 0) | (wanted.Sub ? 0x80 : 0) | 0x08);
+    rec.TunerData.Frequency = wanted.IP;
+    rec.TunerData.Symbolrate = wanted.Port;
+    rec.TunerData.Service_ID = wanted.SID;
+    rec.TunerData.TransportStream_ID = wanted.TID;
+    rec.TunerData.OriginalNetwork_ID = wanted.NID;
+    const int n = std::min<int>(wanted.Name.size(), ShortStringCapacity);
     rec.ChannelName.Len = static_cast<quint8>(n);
-    std::memcpy(rec.ChannelName.Chars, spec.Name.constData(), static_cast<size_t>(n));
+    std::memcpy(rec.ChannelName.Chars, wanted.Name.constData(), static_cast<size_t>(n));
     return rec;
 }
 
@@ -25,8 +25,8 @@ QByteArray MakeChannelFile(const std::vector<TChannelSpec>& specs) {
     QByteArray bytes("\x04"
                      "B2C2\x01\x00",
                      HeaderSize);
-    for (const TChannelSpec& spec : specs) {
-        const TChannelRec rec = MakeRec(spec);
+    for (const TChannelSpec& wanted : specs) {
+        const TChannelRec rec = MakeRec(wanted);
         bytes.append(reinterpret_cast<const char*>(&rec), sizeof rec);
     }
     return bytes;

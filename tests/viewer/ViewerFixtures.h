@@ -22,7 +22,7 @@ struct TChannelSpec {
     QByteArray Name;
 };
 
-TChannelRec MakeRec(const TChannelSpec& spec);
+TChannelRec MakeRec(const TChannelSpec& wanted);
 // A channel file: a "B2C2" header followed by the records.
 QByteArray MakeChannelFile(const std::vector<TChannelSpec>& specs);
 

@@ -9,8 +9,8 @@ Q_DECLARE_METATYPE(std::vector<TChannelSpec>)
 namespace {
 
 // The viewer's table row for a channel, the columns the viewer fills and the rest 0.
-TViewerTableRow RowOf(const TChannelSpec& spec) {
-    const TChannelRec rec = MakeRec(spec);
+TViewerTableRow RowOf(const TChannelSpec& wanted) {
+    const TChannelRec rec = MakeRec(wanted);
     TViewerTableRow row{};
     row[3] = rec.TunerData.Flags;
     row[4] = rec.TunerData.TunerType;
@@ -120,13 +120,13 @@ void TestTuning::numbering() {
     std::vector<std::unique_ptr<TChannel>> owned;
     if (fromViewer) {
         TViewerChannelTable table;
-        for (const TChannelSpec& spec : list)
-            table.Rows.push_back(RowOf(spec));
+        for (const TChannelSpec& wanted : list)
+            table.Rows.push_back(RowOf(wanted));
         manager.GetChannelsFromTable(table);
     } else {
         std::vector<TChannel*> channels;
-        for (const TChannelSpec& spec : list) {
-            owned.push_back(std::make_unique<TChannel>(MakeRec(spec)));
+        for (const TChannelSpec& wanted : list) {
+            owned.push_back(std::make_unique<TChannel>(MakeRec(wanted)));
             channels.push_back(owned.back().get());
         }
         manager.GetChannelsFromChannels(channels);
@@ -158,10 +158,10 @@ void TestTuning::viewerColumnsAreCutToTheirFieldWidths() {
     QCOMPARE(rec.Port, quint32(0x1234));
     QCOMPARE(rec.Encrypted, false);
 
-    TChannelSpec spec = IPTV(7, 0xC0A80101, 0x1234);
-    spec.TID = 2;
-    spec.NID = 3;
-    QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(spec))), 0);
+    TChannelSpec wanted = IPTV(7, 0xC0A80101, 0x1234);
+    wanted.TID = 2;
+    wanted.NID = 3;
+    QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(wanted))), 0);
 }
 
 void TestTuning::rebuildingReplacesTheTables() {
@@ -187,10 +187,10 @@ void TestTuning::largeListsNumberInOnePass() {
     // gets the next number, and the last one is found like the first.
     TViewerChannelTable table;
     for (int i = 0; i < 100000; ++i) {
-        TChannelSpec spec = TV(static_cast<quint16>(i));
-        spec.TID = static_cast<quint16>(i >> 16);
-        table.Rows.push_back(RowOf(spec));
-        table.Rows.push_back(RowOf(spec));
+        TChannelSpec wanted = TV(static_cast<quint16>(i));
+        wanted.TID = static_cast<quint16>(i >> 16);
+        table.Rows.push_back(RowOf(wanted));
+        table.Rows.push_back(RowOf(wanted));
     }
     TTuningManager manager;
     manager.GetChannelsFromTable(table);
