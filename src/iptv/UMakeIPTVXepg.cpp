@@ -7,6 +7,7 @@
 #include "icons/UIcons.h"
 #include "iptv/UIPTVManager.h"
 #include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
@@ -34,11 +35,6 @@ ORVANE_DECLARE_ERROR(EConvertError, EOrvaneError)
 constexpr int MaxStartNID = 65535;
 constexpr int PictureSize = 16;
 constexpr int PictureGap = 2;
-
-// The main tree's channel picture: by video, encrypted and bookmark.
-int NodeImageOf(const TChannel& c) {
-    return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
-}
 
 // One decoration shows both pictures of a node, the group's state first and then the
 // channel; the channel picture turns into the main tree's selected picture on selection.
@@ -68,7 +64,7 @@ QIcon NodeDecoration(int state, int nodeImage) {
 
 QTreeWidgetItem* MakeNode(const TChannel& channel, int nid) {
     auto* item = new QTreeWidgetItem(QStringList{TIPTVManager::GetNodeText(channel, nid)});
-    item->setData(0, TfrmMakeIPTVXepg::NodeImageRole, NodeImageOf(channel));
+    item->setData(0, TfrmMakeIPTVXepg::NodeImageRole, TChannelTreeModel::NodeImageOf(channel));
     return item;
 }
 

@@ -11,14 +11,6 @@ namespace {
 
 const std::vector<TChannel*> NoSubs;
 
-int NodeImageOf(const TChannel& c) {
-    return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
-}
-
-int SelectedImageOf(const TChannel& c) {
-    return c.IsBookMarked ? 14 : 13;
-}
-
 // The sub-channels of the main channel at list position index: the sub-channels that
 // directly follow it.
 std::vector<TChannel*> SubsAfter(const TChannels& channels, int index) {
@@ -33,6 +25,14 @@ std::vector<TChannel*> SubsAfter(const TChannels& channels, int index) {
 }
 
 } // namespace
+
+int TChannelTreeModel::NodeImageOf(const TChannel& c) {
+    return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
+}
+
+int TChannelTreeModel::SelectedImageOf(const TChannel& c) {
+    return c.IsBookMarked ? 14 : 13;
+}
 
 TChannelTreeModel::TChannelTreeModel(QObject* parent) : QAbstractItemModel(parent) {
 }

@@ -63,6 +63,11 @@ public:
     // The number of ticked top-level nodes, kept step by step.
     int CheckedCount() const { return FCheckedCount; }
 
+    // The node picture of a channel (1..8: radio, encrypted and bookmark add 1, 2 and 4) and
+    // its picture while selected (13, or 14 when bookmarked); every channel tree uses these.
+    static int NodeImageOf(const TChannel& c);
+    static int SelectedImageOf(const TChannel& c);
+
     // Text of a node for channel c at number no.
     QString GetTreeViewName(const TChannel& c, int no) const;
 

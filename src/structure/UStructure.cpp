@@ -27,10 +27,6 @@ bool SameGroupBytes(const TChannel& a, const TChannel& b) {
     return SameText(a.Rec.Category, b.Rec.Category) && SameText(a.Rec.Root, b.Rec.Root);
 }
 
-int NodeImageOf(const TChannel& c) {
-    return 1 + (c.IsVideo() ? 0 : 1) + (c.IsEncrypted() ? 2 : 0) + (c.IsBookMarked ? 4 : 0);
-}
-
 } // namespace
 
 TStructure::TStructure() = default;
@@ -323,8 +319,8 @@ QVariant TStructureModel::data(const QModelIndex& index, int role) const {
         channel = helper.Channel;
         text =
             QLatin1Char('[') + QString::number(helper.No) + QStringLiteral("] ") + channel->Name();
-        image = NodeImageOf(*channel);
-        selectedImage = channel->IsBookMarked ? 14 : 13;
+        image = TChannelTreeModel::NodeImageOf(*channel);
+        selectedImage = TChannelTreeModel::SelectedImageOf(*channel);
     }
     switch (role) {
     case Qt::DisplayRole:
