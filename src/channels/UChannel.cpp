@@ -23,18 +23,55 @@ QByteArray FieldText(const ShortString25& field) {
 
 // The overflow of a long channel name kept behind the text of a root or category: a count
 // byte right after the text and that many bytes after it, clamped to the field's room.
-QByteArray FieldTail(const ShortString25& field) {
+QByteArrayView FieldTailView(const ShortString25& field) {
     const int len = FieldLength(field);
     if (len > ShortStringCapacity - 2)
         return {};
     const int room = ShortStringCapacity - (len + 1);
     const int count = std::min<int>(field.Chars[len], room);
-    return QByteArray(reinterpret_cast<const char*>(field.Chars + len + 1), count);
+    return QByteArrayView(reinterpret_cast<const char*>(field.Chars + len + 1), count);
 }
 
-void WriteField(ShortString25& field, const QByteArray& text) {
+// A long channel name's bytes: the name field, then the tails behind the root and the
+// category. Assembled on the stack, since names are read for every row painted and every
+// line of a list-wide text.
+struct TNameBytes {
+    explicit TNameBytes(const TChannelRec& rec) {
+        Append(QByteArrayView(reinterpret_cast<const char*>(rec.ChannelName.Chars),
+                              FieldLength(rec.ChannelName)));
+        Append(FieldTailView(rec.Root));
+        Append(FieldTailView(rec.Category));
+    }
+    QByteArrayView View() const { return QByteArrayView(Bytes, Size); }
+
+private:
+    void Append(QByteArrayView part) {
+        if (part.isEmpty())
+            return;
+        std::memcpy(Bytes + Size, part.data(), static_cast<size_t>(part.size()));
+        Size += part.size();
+    }
+
+    char Bytes[3 * ShortStringCapacity] = {};
+    qsizetype Size = 0;
+};
+
+// A copy of a field's text, kept while the fields are packed anew.
+struct TFieldBytes {
+    explicit TFieldBytes(const ShortString25& field) : Size(FieldLength(field)) {
+        std::memcpy(Bytes, field.Chars, static_cast<size_t>(Size));
+    }
+    QByteArrayView View() const { return QByteArrayView(Bytes, Size); }
+
+private:
+    char Bytes[ShortStringCapacity] = {};
+    qsizetype Size = 0;
+};
+
+void WriteField(ShortString25& field, QByteArrayView text) {
     field.Len = quint8(text.size());
-    std::memcpy(field.Chars, text.constData(), size_t(text.size()));
+    if (!text.isEmpty())
+        std::memcpy(field.Chars, text.data(), size_t(text.size()));
 }
 
 // Writes a tail behind the text of a field; the caller has made sure it fits.
@@ -98,7 +135,7 @@ QByteArray TChannel::CategoryBytes() const {
 }
 
 QByteArray TChannel::NameBytes() const {
-    return FieldText(Rec.ChannelName) + FieldTail(Rec.Root) + FieldTail(Rec.Category);
+    return TNameBytes(Rec).View().toByteArray();
 }
 
 int TChannel::FreeBytes() const {
@@ -115,7 +152,7 @@ QString TChannel::Category() const {
 }
 
 QString TChannel::Name() const {
-    return DecodeName(NameBytes());
+    return DecodeName(TNameBytes(Rec).View());
 }
 
 QString TChannel::SmallName() const {
@@ -127,27 +164,47 @@ QString TChannel::FullName() const {
 }
 
 void TChannel::SetRoot(const QString& value) {
-    const QByteArray root = EncodeName(value);
+    SetRootEncoded(EncodeName(value), value);
+}
+
+void TChannel::SetRootEncoded(QByteArrayView root, const QString& value) {
     if (root.size() > ShortStringCapacity)
         throw EChannelException(QStringLiteral("Root name: %1 is too long").arg(value));
-    const QByteArray category = CategoryBytes();
-    const QByteArray name = NameBytes();
-    if (FreeNameByteCount(int(root.size()), int(category.size()), int(name.size())) < 0)
+    const TFieldBytes category(Rec.Category);
+    const TNameBytes name(Rec);
+    if (FreeNameByteCount(int(root.size()), int(category.View().size()), int(name.View().size())) <
+        0)
         throw EChannelException(
             QStringLiteral("Channel name: %1 is too long for %2").arg(Name(), value));
-    Pack(root, category, name);
+    Pack(root, category.View(), name.View());
 }
 
 void TChannel::SetCategory(const QString& value) {
-    const QByteArray category = EncodeName(value);
+    SetCategoryEncoded(EncodeName(value), value);
+}
+
+void TChannel::SetCategoryEncoded(QByteArrayView category, const QString& value) {
     if (category.size() > ShortStringCapacity)
         throw EChannelException(QStringLiteral("Category name: %1 is too long").arg(value));
-    const QByteArray root = RootBytes();
-    const QByteArray name = NameBytes();
-    if (FreeNameByteCount(int(root.size()), int(category.size()), int(name.size())) < 0)
+    const TFieldBytes root(Rec.Root);
+    const TNameBytes name(Rec);
+    if (FreeNameByteCount(int(root.View().size()), int(category.size()), int(name.View().size())) <
+        0)
         throw EChannelException(
             QStringLiteral("Channel name: %1 is too long for %2").arg(Name(), value));
-    Pack(root, category, name);
+    Pack(root.View(), category, name.View());
+}
+
+int TChannel::RootByteCount() const {
+    return FieldLength(Rec.Root);
+}
+
+int TChannel::CategoryByteCount() const {
+    return FieldLength(Rec.Category);
+}
+
+int TChannel::NameByteCount() const {
+    return int(TNameBytes(Rec).View().size());
 }
 
 void TChannel::SetName(const QString& value) {
@@ -159,7 +216,7 @@ void TChannel::SetName(const QString& value) {
     Pack(root, category, name);
 }
 
-void TChannel::Pack(const QByteArray& root, const QByteArray& category, const QByteArray& name) {
+void TChannel::Pack(QByteArrayView root, QByteArrayView category, QByteArrayView name) {
     // A name read from a file packed by someone else may not fit; it is cut at what the
     // fields can hold rather than written past them.
     const int r = int(root.size());
@@ -171,7 +228,7 @@ void TChannel::Pack(const QByteArray& root, const QByteArray& category, const QB
     std::memset(&Rec.ChannelName, 0, sizeof Rec.ChannelName);
     WriteField(Rec.Root, root);
     WriteField(Rec.Category, category);
-    WriteField(Rec.ChannelName, name.left(ShortStringCapacity));
+    WriteField(Rec.ChannelName, name.first(std::min<qsizetype>(name.size(), ShortStringCapacity)));
     if (n <= ShortStringCapacity)
         return;
     const int rest = n - ShortStringCapacity;

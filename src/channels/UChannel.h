@@ -60,12 +60,21 @@ public:
     void SetName(const QString& value);
     QString SmallName() const;
     QString FullName() const;
+    // SetRoot and SetCategory with the text already in the name code page (value is the
+    // text as typed, for the messages), so that a rename of many channels encodes it once.
+    // The bytes must not lie inside this record.
+    void SetRootEncoded(QByteArrayView root, const QString& value);
+    void SetCategoryEncoded(QByteArrayView category, const QString& value);
 
     // The stored bytes of the three names, as the packing reads them (clamped to their
     // fields whatever the length and count bytes say).
     QByteArray RootBytes() const;
     QByteArray CategoryBytes() const;
     QByteArray NameBytes() const;
+    // Their lengths, without copying them.
+    int RootByteCount() const;
+    int CategoryByteCount() const;
+    int NameByteCount() const;
     // Free-byte count of the current root, category and name; negative cannot come from
     // this program, only from a file packed by someone else.
     int FreeBytes() const;
@@ -110,5 +119,5 @@ public:
     TChannelState State = csNormal;
 
 private:
-    void Pack(const QByteArray& root, const QByteArray& category, const QByteArray& name);
+    void Pack(QByteArrayView root, QByteArrayView category, QByteArrayView name);
 };

@@ -133,12 +133,14 @@ bool TEditCommands::RenameCategoryOrRoot(TEditMode mode, const QString& text) {
     }
     TChannelTreeModel& tree = FDocument.Tree();
     const bool root = mode == emRoot;
-    const int typed = NameByteLength(text);
+    // Encoded once for every channel.
+    const QByteArray encoded = EncodeName(text);
+    const int typed = int(encoded.size());
     // The same test as the setters make, so that no setter can refuse in the change pass.
     auto fits = [&](const TChannel& c) {
-        const int r = root ? typed : int(c.RootBytes().size());
-        const int k = root ? int(c.CategoryBytes().size()) : typed;
-        return FreeNameByteCount(r, k, int(c.NameBytes().size())) >= 0;
+        const int r = root ? typed : c.RootByteCount();
+        const int k = root ? c.CategoryByteCount() : typed;
+        return FreeNameByteCount(r, k, c.NameByteCount()) >= 0;
     };
     auto refuse = [&](const QModelIndex& node, const TChannel& c) {
         MainTree().Select(node);
@@ -162,9 +164,9 @@ bool TEditCommands::RenameCategoryOrRoot(TEditMode mode, const QString& text) {
         if (!tree.IsNodeChecked(row))
             continue;
         TChannel* main = tree.ChannelAt(row);
-        root ? main->SetRoot(text) : main->SetCategory(text);
+        root ? main->SetRootEncoded(encoded, text) : main->SetCategoryEncoded(encoded, text);
         for (TChannel* sub : tree.SubChannelsAt(row))
-            root ? sub->SetRoot(text) : sub->SetCategory(text);
+            root ? sub->SetRootEncoded(encoded, text) : sub->SetCategoryEncoded(encoded, text);
     }
     tree.ChangeTreeViewNames();
     ChannelsChangedBy(true);

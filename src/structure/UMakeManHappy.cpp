@@ -6,6 +6,7 @@
 #include "main/UChannelTreeView.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
+#include "structure/UHappyManView.h"
 #include "viewer/UMessages.h"
 
 #include <QAction>
@@ -13,11 +14,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -32,52 +28,16 @@ struct TWaitCursor {
 
 } // namespace
 
-void FillHappyManDocument(QTextDocument& document, const std::vector<TStructureTextRun>& runs) {
-    document.clear();
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    // Neighbouring runs of one look go in as one insertion: most lines of a long list are
-    // plain black channel lines.
-    QString pending;
-    const TStructureTextRun* look = nullptr;
-    const auto flush = [&] {
-        if (!look)
-            return;
-        QTextCharFormat format;
-        format.setForeground(QColor::fromRgb(look->Colour));
-        format.setFontWeight(look->Bold ? QFont::Bold : QFont::Normal);
-        // The cursor turns CR and LF each into a block break; one line must be one block.
-        pending.remove(QLatin1Char('\r'));
-        cursor.insertText(pending, format);
-        pending.clear();
-    };
-    for (const TStructureTextRun& run : runs) {
-        if (look && (run.Colour != look->Colour || run.Bold != look->Bold)) {
-            flush();
-            look = nullptr;
-        }
-        if (!look)
-            look = &run;
-        pending += run.Text;
-    }
-    flush();
-    cursor.endEditBlock();
-}
-
 TfrmMakeManHappy::TfrmMakeManHappy(TfrmMain& main) : QDialog(&main), FMain(main) {
     setObjectName(QStringLiteral("frmMakeManHappy"));
     setWindowTitle(QStringLiteral("Make the Man Happy"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(false); // the panel carries the grip
 
-    reHappyMan = new QTextEdit(this);
+    reHappyMan = new THappyManView(this);
     reHappyMan->setObjectName(QStringLiteral("reHappyMan"));
-    reHappyMan->setReadOnly(true);
-    reHappyMan->setLineWrapMode(QTextEdit::NoWrap);
     reHappyMan->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     reHappyMan->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The caret marks the first moving channel, so it must show in a read-only box.
-    reHappyMan->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     pnlButtons = new TSizeGripPanel(this);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
@@ -153,26 +113,16 @@ void TfrmMakeManHappy::hideEvent(QHideEvent* event) {
 
 void TfrmMakeManHappy::DisplayHappyMan() {
     TStructure& structure = FMain.TheStructure();
-    // Built away from the editor and handed over whole: an attached document would be laid
-    // out again while 100,000 lines go in.
-    auto* document = new QTextDocument(this);
-    document->setDefaultFont(reHappyMan->font());
-    FillHappyManDocument(*document, structure.DisplayHappyMan());
-    reHappyMan->setDocument(document);
-    delete FDocument.data();
-    FDocument = document;
+    reHappyMan->SetText(structure.DisplayHappyMan());
     FScrollTo = structure.ScrollTo();
     if (FScrollTo >= 0)
         PutCaretOnScrollTo();
 }
 
 void TfrmMakeManHappy::PutCaretOnScrollTo() {
-    const QTextBlock line = reHappyMan->document()->findBlockByNumber(FScrollTo);
-    if (!line.isValid())
+    if (FScrollTo >= reHappyMan->LineCount())
         return;
-    QTextCursor cursor(line);
-    reHappyMan->setTextCursor(cursor);
-    reHappyMan->ensureCursorVisible();
+    reHappyMan->PutCaretOnLine(FScrollTo);
     reHappyMan->setFocus();
 }
 
@@ -204,7 +154,7 @@ void TfrmMakeManHappy::btnFindClick() {
 
 void TfrmMakeManHappy::btnCopyClick() {
     reHappyMan->selectAll();
-    reHappyMan->copy();
+    reHappyMan->CopySelection();
 }
 
 void TfrmMakeManHappy::btnHelpClick() {

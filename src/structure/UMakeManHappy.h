@@ -3,18 +3,11 @@
 #include "structure/UStructure.h"
 
 #include <QDialog>
-#include <QPointer>
-#include <vector>
 
 class QPushButton;
-class QTextDocument;
-class QTextEdit;
+class THappyManView;
 class TSizeGripPanel;
 class TfrmMain;
-
-// Builds the preview text in one go: one cursor, one edit block, a char format per run.
-// Runs end their lines with CR LF; each line becomes one block, so block n is line n.
-void FillHappyManDocument(QTextDocument& document, const std::vector<TStructureTextRun>& runs);
 
 // "Make the Man Happy": previews the list in grouped order, marks in red every channel that
 // would move and, on "&Accept", reorders the main tree that way.
@@ -33,7 +26,7 @@ public:
     void btnCopyClick();
     void btnHelpClick();
 
-    QTextEdit* reHappyMan = nullptr;
+    THappyManView* reHappyMan = nullptr;
     TSizeGripPanel* pnlButtons = nullptr;
     QPushButton* btnAccept = nullptr;
     QPushButton* btnClose = nullptr;
@@ -53,7 +46,5 @@ private:
     bool FormKeyDown(QKeyEvent* event);
 
     TfrmMain& FMain;
-    // The preview text shown now (the editor does not own it).
-    QPointer<QTextDocument> FDocument;
     int FScrollTo = -1;
 };

@@ -14,7 +14,6 @@ constexpr quint32 Blue = 0x0000FF;
 constexpr quint32 Green = 0x008000;
 constexpr quint32 Black = 0x000000;
 constexpr quint32 Red = 0xFF0000;
-const QString LineEnd = QStringLiteral("\r\n");
 
 bool SameText(const ShortString25& a, const ShortString25& b) {
     const int length = std::min<int>(a.Len, ShortStringCapacity);
@@ -27,6 +26,32 @@ bool SameGroupBytes(const TChannel& a, const TChannel& b) {
     return SameText(a.Rec.Category, b.Rec.Category) && SameText(a.Rec.Root, b.Rec.Root);
 }
 
+// A number in decimal, written on the stack: the preview writes two for every channel.
+class TDecimal {
+public:
+    explicit TDecimal(int n) {
+        unsigned magnitude = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+        char16_t* p = FDigits + sizeof(FDigits) / sizeof(FDigits[0]);
+        do {
+            *--p = static_cast<char16_t>(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (n < 0)
+            *--p = u'-';
+        FStart = p;
+    }
+    TDecimal(const TDecimal&) = delete;
+    TDecimal& operator=(const TDecimal&) = delete;
+
+    QStringView View() const {
+        return QStringView(FStart, FDigits + sizeof(FDigits) / sizeof(FDigits[0]));
+    }
+
+private:
+    char16_t FDigits[12] = {};
+    const char16_t* FStart = nullptr;
+};
+
 } // namespace
 
 TStructure::TStructure() = default;
@@ -36,7 +61,25 @@ void TStructure::Clear() {
     FRoots.clear();
     FRootByFoldedName.clear();
     FRootByBytes.clear();
+    FCategoryByBytes.clear();
     FChannelCount = 0;
+}
+
+size_t TStructure::TGroupKeyHash::operator()(const TGroupKey& key) const noexcept {
+    return qHashBits(key.Bytes.data(), key.Bytes.size());
+}
+
+TStructure::TGroupKey TStructure::GroupKeyOf(const TChannel& channel) {
+    static_assert(std::tuple_size_v<decltype(TGroupKey::Bytes)> == 2 * (ShortStringCapacity + 1));
+    TGroupKey key;
+    char* out = key.Bytes.data();
+    for (const ShortString25* field : {&channel.Rec.Root, &channel.Rec.Category}) {
+        const int length = std::min<int>(field->Len, ShortStringCapacity);
+        *out = static_cast<char>(length);
+        std::memcpy(out + 1, field->Chars, static_cast<size_t>(length));
+        out += ShortStringCapacity + 1;
+    }
+    return key;
 }
 
 TStructure::TRoot& TStructure::RootFor(const TChannel& channel) {
@@ -101,8 +144,14 @@ void TStructure::UpdateStructure(const TChannelTreeModel& tree) {
     const int count = tree.TopCount();
     for (int row = 0; row < count; ++row) {
         TChannel* channel = tree.ChannelAt(row);
-        if (!previous || !SameGroupBytes(*previous, *channel))
-            category = &CategoryFor(RootFor(*channel), *channel);
+        if (!previous || !SameGroupBytes(*previous, *channel)) {
+            const TGroupKey key = GroupKeyOf(*channel);
+            auto known = FCategoryByBytes.find(key);
+            if (known == FCategoryByBytes.end())
+                known =
+                    FCategoryByBytes.emplace(key, &CategoryFor(RootFor(*channel), *channel)).first;
+            category = known->second;
+        }
         category->Channels.push_back({channel, row});
         previous = channel;
     }
@@ -122,39 +171,101 @@ void TStructure::DisplayTreeView() {
             }
 }
 
-std::vector<TStructureTextRun> TStructure::DisplayHappyMan() {
-    std::vector<TStructureTextRun> runs;
-    runs.reserve(static_cast<size_t>(FChannelCount) * 2 + FRoots.size() * 4);
+TStructureText::TStructureText() : FLines(1) {
+}
+
+QStringView TStructureText::Line(int n) const {
+    const size_t i = static_cast<size_t>(n);
+    const int start = FLines[i].Start;
+    return QStringView(FText.data(), static_cast<qsizetype>(FText.size()))
+        .mid(start, FLines[i + 1].Start - start - 2);
+}
+
+QStringView TStructureText::Lines(int first, int last) const {
+    const int start = FLines[static_cast<size_t>(first)].Start;
+    return QStringView(FText.data(), static_cast<qsizetype>(FText.size()))
+        .mid(start, FLines[static_cast<size_t>(last) + 1].Start - start);
+}
+
+const TStructureTextRun* TStructureText::RunsBegin(int n) const {
+    return FRuns.data() + FLines[static_cast<size_t>(n)].FirstRun;
+}
+
+const TStructureTextRun* TStructureText::RunsEnd(int n) const {
+    return FRuns.data() + FLines[static_cast<size_t>(n) + 1].FirstRun;
+}
+
+QStringView TStructureText::RunText(const TStructureTextRun& run) const {
+    return QStringView(FText.data(), static_cast<qsizetype>(FText.size()))
+        .mid(run.Start, run.Length);
+}
+
+void TStructureText::Reserve(int lines, int runs, int characters) {
+    FLines.reserve(static_cast<size_t>(lines) + 1);
+    FRuns.reserve(static_cast<size_t>(runs));
+    FText.reserve(static_cast<size_t>(characters));
+}
+
+void TStructureText::Add(std::initializer_list<QStringView> parts, quint32 colour, bool bold) {
+    const int start = static_cast<int>(FText.size());
+    for (QStringView part : parts)
+        FText.insert(FText.end(), part.utf16(), part.utf16() + part.size());
+    FRuns.push_back({start, static_cast<int>(FText.size()) - start, colour, bold});
+}
+
+void TStructureText::EndLine() {
+    FLongestLine = std::max(FLongestLine, static_cast<int>(FText.size()) - FLines.back().Start);
+    FText.push_back(u'\r');
+    FText.push_back(u'\n');
+    FLines.push_back({static_cast<int>(FText.size()), static_cast<int>(FRuns.size())});
+}
+
+void TStructureText::Squeeze() {
+    // A copy of the whole text costs more than a quarter of it left unused.
+    if (FText.capacity() > FText.size() + FText.size() / 4)
+        FText.shrink_to_fit();
+    FRuns.shrink_to_fit();
+    FLines.shrink_to_fit();
+}
+
+TStructureText TStructure::DisplayHappyMan() {
+    TStructureText text;
+    size_t headers = FRoots.size();
+    for (const auto& root : FRoots)
+        headers += root->Categories.size();
+    // About what a channel line with a short name and a header line take.
+    text.Reserve(FChannelCount + static_cast<int>(headers),
+                 2 * FChannelCount + static_cast<int>(headers),
+                 40 * FChannelCount + 32 * static_cast<int>(headers));
     int m = -1;
     int h = -1;
     int i = -1;
     for (const auto& root : FRoots) {
-        runs.push_back({root->Name + LineEnd, Blue, true});
+        text.Add({root->Name}, Blue, true);
+        text.EndLine();
         if (m == -1)
             ++h;
         for (const auto& category : root->Categories) {
-            runs.push_back({QStringLiteral("   ") + category->Name + LineEnd, Green, false});
+            text.Add({u"   ", category->Name}, Green, false);
+            text.EndLine();
             if (m == -1)
                 ++h;
             for (const TChannelHelper& helper : category->Channels) {
                 ++i;
-                const QString line = QStringLiteral("      [") + QString::number(i) +
-                                     QStringLiteral("] ") + helper.Channel->Name();
-                if (i == helper.No) {
-                    runs.push_back({line + LineEnd, Black, false});
-                    continue;
+                text.Add({u"      [", TDecimal(i).View(), u"] ", helper.Channel->Name()}, Black,
+                         false);
+                if (i != helper.No) {
+                    if (m == -1)
+                        m = i;
+                    text.Add({u"   [", TDecimal(helper.No).View(), u"]"}, Red, true);
                 }
-                if (m == -1)
-                    m = i;
-                runs.push_back({line, Black, false});
-                runs.push_back({QStringLiteral("   [") + QString::number(helper.No) +
-                                    QLatin1Char(']') + LineEnd,
-                                Red, true});
+                text.EndLine();
             }
         }
     }
+    text.Squeeze();
     FScrollTo = m == -1 ? -1 : h + m + 1;
-    return runs;
+    return text;
 }
 
 std::vector<int> TStructure::GroupedOrder() const {

@@ -4,8 +4,11 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class TChannel;
@@ -17,11 +20,59 @@ struct TChannelHelper {
     int No = 0;
 };
 
-// One run of the reorder preview: text in a colour (0xRRGGBB), bold or not.
+// One run of the reorder preview: a stretch of its text in a colour (0xRRGGBB), bold or not.
 struct TStructureTextRun {
-    QString Text;
+    int Start = 0;
+    int Length = 0;
     quint32 Colour = 0;
     bool Bold = false;
+};
+
+// The reorder preview: one text whose lines each end with CR LF, and the coloured runs of
+// every line. A long list makes 100,000 lines, so the text is one string and a line is two
+// offsets, not a string of its own.
+class TStructureText {
+public:
+    TStructureText();
+
+    // The whole text, every line ending with CR LF.
+    QStringView Text() const {
+        return QStringView(FText.data(), static_cast<qsizetype>(FText.size()));
+    }
+    int LineCount() const { return static_cast<int>(FLines.size()) - 1; }
+    // Line n without its line end.
+    QStringView Line(int n) const;
+    // Lines first to last, each with its line end.
+    QStringView Lines(int first, int last) const;
+    // The runs of line n, in order; they cover the line without its line end.
+    const TStructureTextRun* RunsBegin(int n) const;
+    const TStructureTextRun* RunsEnd(int n) const;
+    int RunCount() const { return static_cast<int>(FRuns.size()); }
+    const TStructureTextRun& Run(int i) const { return FRuns[static_cast<size_t>(i)]; }
+    QStringView RunText(const TStructureTextRun& run) const;
+    // The longest line, in characters.
+    int LongestLine() const { return FLongestLine; }
+
+    void Reserve(int lines, int runs, int characters);
+    // Appends a run, made of the parts in order, to the line being written.
+    void Add(std::initializer_list<QStringView> parts, quint32 colour, bool bold);
+    // Ends the line being written with CR LF.
+    void EndLine();
+    // Gives back what the growing text held in reserve.
+    void Squeeze();
+
+private:
+    struct TLine {
+        int Start = 0;
+        int FirstRun = 0;
+    };
+
+    // A plain vector: appending to it is a copy, where a string checks and grows per call.
+    std::vector<char16_t> FText;
+    std::vector<TStructureTextRun> FRuns;
+    // One entry per line and one past the last, so line n ends where line n + 1 starts.
+    std::vector<TLine> FLines;
+    int FLongestLine = 0;
 };
 
 // Groups the main channels by root and, within a root, by category, each level in the order
@@ -63,7 +114,7 @@ public:
     void DisplayTreeView();
     // The preview text: root, category and channel lines with the new positions and, in red,
     // the current position of every channel that would move. Sets ScrollTo.
-    std::vector<TStructureTextRun> DisplayHappyMan();
+    TStructureText DisplayHappyMan();
     // The current tree rows in grouped order.
     std::vector<int> GroupedOrder() const;
     // Puts the tree into grouped order (ticks, bookmarks and audio tracks stay with their
@@ -71,12 +122,27 @@ public:
     void MakeManHappy(TChannelTreeModel& tree);
 
 private:
+    // A channel's root and category as stored, each a length byte and its text with nothing
+    // after it: channels with the same key belong to the same category.
+    struct TGroupKey {
+        std::array<char, 52> Bytes{};
+        bool operator==(const TGroupKey&) const = default;
+    };
+    struct TGroupKeyHash {
+        size_t operator()(const TGroupKey& key) const noexcept;
+    };
+    static TGroupKey GroupKeyOf(const TChannel& channel);
+
     TCategory& CategoryFor(TRoot& root, const TChannel& channel);
     TRoot& RootFor(const TChannel& channel);
 
     std::vector<std::unique_ptr<TRoot>> FRoots;
     QHash<QString, int> FRootByFoldedName;
     QHash<QByteArray, int> FRootByBytes;
+    // The category of every root and category spelling met so far, found with one lookup
+    // that allocates nothing: lists whose neighbours seldom share a group look up every
+    // channel.
+    std::unordered_map<TGroupKey, TCategory*, TGroupKeyHash> FCategoryByBytes;
     int FChannelCount = 0;
     bool FIsHappy = true;
     int FScrollTo = -1;

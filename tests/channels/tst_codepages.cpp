@@ -1,5 +1,6 @@
 #include "platform/UCodePages.h"
 
+#include <QStringDecoder>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void unmappableCharactersBecomeOneQuestionMarkEach_data();
     void unmappableCharactersBecomeOneQuestionMarkEach();
     void unknownCodePageFallsBackToSystemPage();
+    void decodesEveryByteAndPairAsTheConverterDoes();
 };
 
 void TestCodePages::ansiCodePageFollowsLocale_data() {
@@ -88,6 +90,33 @@ void TestCodePages::unknownCodePageFallsBackToSystemPage() {
     for (int codePage : {-1, 0, 4711}) {
         QCOMPARE(EncodeToCodePage(text, codePage), EncodeToCodePage(text, SystemAnsiCodePage()));
         QCOMPARE(DecodeFromCodePage("ZDF", codePage), u"ZDF"_s);
+    }
+}
+
+// Single-byte code pages decode through a byte table; it must agree with the converter
+// byte for byte, and a multi-byte code page must never be taken for a single-byte one.
+void TestCodePages::decodesEveryByteAndPairAsTheConverterDoes() {
+    QByteArray bytes;
+    for (int b = 1; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    for (int lead = 0x80; lead < 256; ++lead)
+        for (int trail = 0x30; trail < 256; trail += 7)
+            bytes.append(static_cast<char>(lead)).append(static_cast<char>(trail));
+    for (int codePage :
+         {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 65001}) {
+        const QByteArray name =
+            codePage == 65001 ? QByteArray("UTF-8") : "windows-" + QByteArray::number(codePage);
+        QStringDecoder converter(name.constData(), QStringConverter::Flag::Stateless);
+        QVERIFY(converter.isValid());
+        const QString expected = converter.decode(bytes);
+        QVERIFY2(DecodeFromCodePage(bytes, codePage) == expected,
+                 qPrintable(QString::number(codePage)));
+        // Short names, decoded one by one, as the list does.
+        for (qsizetype at = 0; at + 5 <= bytes.size(); at += 97) {
+            converter.resetState();
+            QCOMPARE(DecodeFromCodePage(bytes.mid(at, 5), codePage),
+                     converter.decode(bytes.mid(at, 5)));
+        }
     }
 }
 

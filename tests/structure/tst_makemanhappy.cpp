@@ -7,6 +7,7 @@
 #include "main/UChannelTreeView.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
+#include "structure/UHappyManView.h"
 #include "structure/UMakeManHappy.h"
 #include "structure/UStructure.h"
 #include "viewer/UMessages.h"
@@ -18,9 +19,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <functional>
@@ -40,13 +38,12 @@ TChannelRecBuilder Sub(const char* name) {
     return TChannelRecBuilder().Name(QLatin1String(name)).SubChannel().Video();
 }
 
-// Texts of the runs of the preview drawn in a colour, in document order.
-QStringList TextsIn(const QTextDocument& document, const QColor& colour) {
+// Texts of the runs of the preview in a colour, in text order.
+QStringList TextsIn(const TStructureText& text, quint32 colour) {
     QStringList texts;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().foreground().color() == colour)
-                texts << it.fragment().text();
+    for (int i = 0; i < text.RunCount(); ++i)
+        if (text.Run(i).Colour == colour)
+            texts << text.RunText(text.Run(i)).toString();
     return texts;
 }
 
@@ -63,16 +60,15 @@ struct TPreviewState {
 
 TPreviewState StateOf(TfrmMakeManHappy& window) {
     TPreviewState state;
-    const QTextDocument& document = *window.reHappyMan->document();
-    state.Text = document.toPlainText();
-    state.Red = TextsIn(document, QColor(255, 0, 0));
+    const TStructureText& text = window.reHappyMan->Text();
+    state.Text = text.Text().toString();
+    state.Red = TextsIn(text, 0xFF0000);
     state.ScrollTo = window.ScrollTo();
-    state.CaretLine = window.reHappyMan->textCursor().blockNumber();
+    state.CaretLine = window.reHappyMan->CaretLine();
     state.AcceptEnabled = window.btnAccept->isEnabled();
     state.FindEnabled = window.btnFind->isEnabled();
-    const QTextCharFormat first = document.begin().begin().fragment().charFormat();
     state.RootIsBlueBold =
-        first.foreground().color() == QColor(0, 0, 255) && first.fontWeight() == QFont::Bold;
+        text.RunCount() > 0 && text.Run(0).Colour == 0x0000FF && text.Run(0).Bold;
     return state;
 }
 
@@ -196,9 +192,9 @@ private Q_SLOTS:
 
         QVERIFY(FMain->actViewStructure->isChecked());
         QVERIFY(FMain->tvStructure->isVisible());
-        QCOMPARE(before.Text, u"one\n   cat1\n      [0] first\n      [1] fourth   [3]\n"
-                              u"   cat2\n      [2] third\n"
-                              u"two\n   cat1\n      [3] second   [1]\n"_qs);
+        QCOMPARE(before.Text, u"one\r\n   cat1\r\n      [0] first\r\n      [1] fourth   [3]\r\n"
+                              u"   cat2\r\n      [2] third\r\n"
+                              u"two\r\n   cat1\r\n      [3] second   [1]\r\n"_qs);
         QCOMPARE(before.Red, (QStringList{u"   [3]"_qs, u"   [1]"_qs}));
         QVERIFY(before.RootIsBlueBold);
         QCOMPARE(before.ScrollTo, 3);
@@ -257,7 +253,8 @@ private Q_SLOTS:
         Load({Main("a", "One", "x"), Main("b", "ONE", "X"), Main("c", "two", "x")});
         TPreviewState state;
         QVERIFY(RunPreview([&](TfrmMakeManHappy& window) { state = StateOf(window); }));
-        QCOMPARE(state.Text, u"One\n   x\n      [0] a\n      [1] b\ntwo\n   x\n      [2] c\n"_qs);
+        QCOMPARE(state.Text,
+                 u"One\r\n   x\r\n      [0] a\r\n      [1] b\r\ntwo\r\n   x\r\n      [2] c\r\n"_qs);
         QVERIFY(state.Red.isEmpty());
         QCOMPARE(state.ScrollTo, -1);
         QVERIFY(!state.AcceptEnabled);
@@ -277,16 +274,17 @@ private Q_SLOTS:
         QString copied;
         QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
             geometry = window.geometry();
-            window.reHappyMan->moveCursor(QTextCursor::End);
+            window.reHappyMan->PutCaretOnLine(window.reHappyMan->LineCount() - 1);
             window.btnFind->click();
-            caretAfterFind = window.reHappyMan->textCursor().blockNumber();
+            caretAfterFind = window.reHappyMan->CaretLine();
             window.btnCopy->click();
             copied = QGuiApplication::clipboard()->text();
             window.move(60, 70);
             window.resize(520, 330);
         }));
         QCOMPARE(caretAfterFind, 3);
-        QVERIFY(copied.startsWith(u"one\n   cat1\n"_qs));
+        QCOMPARE(copied, FMain->TheStructure().DisplayHappyMan().Text().toString());
+        QVERIFY(copied.startsWith(u"one\r\n   cat1\r\n"_qs));
         QCOMPARE(geometry.size(), QSize(500, 300));
         QCOMPARE(Settings().frmMakeManHappyClientWidth, 520);
         QCOMPARE(Settings().frmMakeManHappyClientHeight, 330);

@@ -31,11 +31,15 @@ QString Order(const TChannelTreeModel& model) {
     return names.join(QLatin1Char(' '));
 }
 
-QString Text(const std::vector<TStructureTextRun>& runs) {
-    QString text;
-    for (const TStructureTextRun& run : runs)
-        text += run.Text;
-    return text;
+// Every run of the preview as "colour:bold:text", in text order.
+QStringList Runs(const TStructureText& text) {
+    QStringList runs;
+    for (int i = 0; i < text.RunCount(); ++i) {
+        const TStructureTextRun& run = text.Run(i);
+        runs << QString::number(run.Colour, 16) + (run.Bold ? u":b:"_qs : u"::"_qs) +
+                    text.RunText(run).toString();
+    }
+    return runs;
 }
 
 } // namespace
@@ -59,24 +63,29 @@ private Q_SLOTS:
         QVERIFY(!structure.IsHappy());
         QCOMPARE(structure.GroupedOrder(), (std::vector<int>{0, 3, 2, 1}));
 
-        const std::vector<TStructureTextRun> runs = structure.DisplayHappyMan();
-        QCOMPARE(Text(runs), QStringLiteral("one\r\n"
-                                            "   cat1\r\n"
-                                            "      [0] first\r\n"
-                                            "      [1] fourth   [3]\r\n"
-                                            "   cat2\r\n"
-                                            "      [2] third\r\n"
-                                            "two\r\n"
-                                            "   cat1\r\n"
-                                            "      [3] second   [1]\r\n"));
+        const TStructureText text = structure.DisplayHappyMan();
+        QCOMPARE(text.Text().toString(), QStringLiteral("one\r\n"
+                                                        "   cat1\r\n"
+                                                        "      [0] first\r\n"
+                                                        "      [1] fourth   [3]\r\n"
+                                                        "   cat2\r\n"
+                                                        "      [2] third\r\n"
+                                                        "two\r\n"
+                                                        "   cat1\r\n"
+                                                        "      [3] second   [1]\r\n"));
         QCOMPARE(structure.ScrollTo(), 3);
-        // Root lines blue bold, categories green, the current positions red bold.
-        QCOMPARE(runs[0].Colour, quint32(0x0000FF));
-        QVERIFY(runs[0].Bold);
-        QCOMPARE(runs[1].Colour, quint32(0x008000));
-        QCOMPARE(runs[4].Text, QStringLiteral("   [3]\r\n"));
-        QCOMPARE(runs[4].Colour, quint32(0xFF0000));
-        QVERIFY(runs[4].Bold);
+        // Root lines blue bold, categories green, the current positions red bold; the runs
+        // cover the lines without their line ends.
+        QCOMPARE(Runs(text),
+                 (QStringList{u"ff:b:one"_qs, u"8000::   cat1"_qs, u"0::      [0] first"_qs,
+                              u"0::      [1] fourth"_qs, u"ff0000:b:   [3]"_qs, u"8000::   cat2"_qs,
+                              u"0::      [2] third"_qs, u"ff:b:two"_qs, u"8000::   cat1"_qs,
+                              u"0::      [3] second"_qs, u"ff0000:b:   [1]"_qs}));
+        QCOMPARE(text.LineCount(), 9);
+        QCOMPARE(text.Line(3).toString(), u"      [1] fourth   [3]"_qs);
+        QCOMPARE(text.RunsEnd(3) - text.RunsBegin(3), 2);
+        QCOMPARE(text.Lines(7, 8).toString(), u"   cat1\r\n      [3] second   [1]\r\n"_qs);
+        QCOMPARE(text.LongestLine(), 22);
     }
 
     void acceptingKeepsTicksAndAudioTracksAndMakesTheListHappy() {
@@ -96,8 +105,8 @@ private Q_SLOTS:
         QVERIFY(structure.IsHappy());
         QCOMPARE(tree.CheckedCount(), 1);
         QVERIFY(tree.IsNodeChecked(2));
-        for (const TStructureTextRun& run : structure.DisplayHappyMan())
-            QVERIFY2(run.Colour != 0xFF0000, qPrintable(run.Text));
+        for (const QString& run : Runs(structure.DisplayHappyMan()))
+            QVERIFY2(!run.startsWith(u"ff0000"_qs), qPrintable(run));
         QCOMPARE(structure.ScrollTo(), -1);
         // The list keeps its own order: only the tree changed.
         QCOMPARE(list.Channel(1)->Name(), QStringLiteral("B"));
