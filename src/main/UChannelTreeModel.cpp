@@ -39,14 +39,6 @@ TChannelTreeModel::TChannelTreeModel(QObject* parent) : QAbstractItemModel(paren
 
 TChannelTreeModel::~TChannelTreeModel() = default;
 
-TChannelTreeModel::TNode* TChannelTreeModel::NodeOf(const QModelIndex& index) const {
-    if (!index.isValid() || index.internalPointer() != nullptr)
-        return nullptr;
-    if (index.row() < 0 || index.row() >= TopCount())
-        return nullptr;
-    return FNodes[static_cast<size_t>(index.row())].get();
-}
-
 QModelIndex TChannelTreeModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0)
         return QModelIndex();
@@ -132,9 +124,12 @@ Qt::ItemFlags TChannelTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
-    if (IsTopLevel(index))
+    if (IsTopLevel(index)) {
         f |= Qt::ItemIsUserCheckable | Qt::ItemIsDropEnabled;
-    else
+        const TNode* node = NodeOf(index);
+        if (node && node->Subs.empty())
+            f |= Qt::ItemNeverHasChildren;
+    } else
         f |= Qt::ItemNeverHasChildren | Qt::ItemIsDropEnabled;
     return f;
 }
@@ -149,12 +144,6 @@ void TChannelTreeModel::SetShowChannelNumbers(bool show) {
         return;
     FShowChannelNumbers = show;
     ChangeTreeViewNames();
-}
-
-TChannel* TChannelTreeModel::ChannelAt(int row) const {
-    if (row < 0 || row >= TopCount())
-        return nullptr;
-    return FNodes[static_cast<size_t>(row)]->Channel;
 }
 
 const std::vector<TChannel*>& TChannelTreeModel::SubChannelsAt(int row) const {
@@ -175,10 +164,6 @@ QModelIndex TChannelTreeModel::NodeIndex(int row) const {
 
 QModelIndex TChannelTreeModel::SubIndex(int row, int sub) const {
     return index(sub, 0, NodeIndex(row));
-}
-
-bool TChannelTreeModel::IsTopLevel(const QModelIndex& index) {
-    return index.isValid() && index.internalPointer() == nullptr;
 }
 
 int TChannelTreeModel::GetActualChannelNo(const QModelIndex& index) const {

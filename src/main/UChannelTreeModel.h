@@ -148,3 +148,23 @@ private:
     bool FShowChannelNumbers = true;
     TDecorationProvider FDecorationProvider;
 };
+
+// Inline: the views and the structure call these once per row of the whole list.
+inline TChannel* TChannelTreeModel::ChannelAt(int row) const {
+    if (row < 0 || row >= TopCount())
+        return nullptr;
+    return FNodes[static_cast<size_t>(row)]->Channel;
+}
+
+inline bool TChannelTreeModel::IsTopLevel(const QModelIndex& index) {
+    return index.isValid() && index.internalPointer() == nullptr;
+}
+
+inline TChannelTreeModel::TNode* TChannelTreeModel::NodeOf(const QModelIndex& index) const {
+    if (!index.isValid() || index.internalPointer() != nullptr)
+        return nullptr;
+    if (index.row() < 0 || index.row() >= TopCount())
+        return nullptr;
+    return FNodes[static_cast<size_t>(index.row())].get();
+}
+

@@ -113,6 +113,9 @@ void TfrmMakeManHappy::hideEvent(QHideEvent* event) {
 
 void TfrmMakeManHappy::DisplayHappyMan() {
     TStructure& structure = FMain.TheStructure();
+    // The text shown goes first: a long list's old and new text together would double what
+    // the window holds.
+    reHappyMan->SetText(TStructureText());
     reHappyMan->SetText(structure.DisplayHappyMan());
     FScrollTo = structure.ScrollTo();
     if (FScrollTo >= 0)
