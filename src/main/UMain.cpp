@@ -569,6 +569,23 @@ void TfrmMain::ConnectCommands() {
         FTheStructure->Clear();
         FStructureModel->Reset();
     });
+    // A drag moves one node; the structure follows such a move far faster than it rebuilds.
+    connect(&Tree(), &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex& parent, int start, int end, const QModelIndex& destination,
+                   int row) {
+                // Two moves, or one of several rows, are not one to follow.
+                if (parent.isValid() || destination.isValid() || start != end ||
+                    !FMovesSinceStructure.empty()) {
+                    FMovesSinceStructure.resize(2);
+                    return;
+                }
+                FMovesSinceStructure.push_back({start, row > start ? row - 1 : row});
+            });
+    const auto spoilMoves = [this] { FMovesSinceStructure.resize(2); };
+    connect(&Tree(), &QAbstractItemModel::layoutChanged, this, spoilMoves);
+    connect(&Tree(), &QAbstractItemModel::rowsInserted, this, spoilMoves);
+    connect(&Tree(), &QAbstractItemModel::rowsRemoved, this, spoilMoves);
+    connect(&Tree(), &QAbstractItemModel::modelReset, this, spoilMoves);
     connect(doc, &TChannelDocument::ChannelsChanged, this, [this] {
         UpdateStructure();
         UpdateChannelInfoAndWindows();
@@ -653,7 +670,12 @@ void TfrmMain::UpdateChannelInfoAndWindows() {
 }
 
 void TfrmMain::UpdateStructure() {
-    FTheStructure->UpdateStructure(Tree());
+    const bool followed = FMovesSinceStructure.size() == 1 &&
+                          FTheStructure->MoveNode(Tree(), FMovesSinceStructure[0].OldRow,
+                                                  FMovesSinceStructure[0].NewRow);
+    FMovesSinceStructure.clear();
+    if (!followed)
+        FTheStructure->UpdateStructure(Tree());
     ShowStructure();
 }
 

@@ -211,6 +211,13 @@ private:
     std::unique_ptr<TChannelDocument> FDocument;
     std::unique_ptr<TStructure> FTheStructure;
     TStructureModel* FStructureModel = nullptr;
+    // The single node moved since the structure was last brought up to date, which it can
+    // follow without a rebuild; any other change of the tree's shape spoils it.
+    struct TNodeMove {
+        int OldRow = -1;
+        int NewRow = -1;
+    };
+    std::vector<TNodeMove> FMovesSinceStructure;
     TEditCommands* FEditCommands = nullptr;
     QPointer<TfrmRestore> FRestoreWindow;
     QActionGroup* FPathGroup = nullptr;

@@ -153,16 +153,128 @@ void TStructure::UpdateStructure(const TChannelTreeModel& tree) {
         if (!previous || !SameGroupBytes(*previous, *channel)) {
             const TGroupKey key = GroupKeyOf(*channel);
             auto known = FCategoryByBytes.find(key);
-            if (known == FCategoryByBytes.end())
-                known =
-                    FCategoryByBytes.emplace(key, &CategoryFor(RootFor(*channel), *channel)).first;
-            category = known->second;
+            if (known == FCategoryByBytes.end()) {
+                TRoot& root = RootFor(*channel);
+                known = FCategoryByBytes.emplace(key, TGroup{&root, &CategoryFor(root, *channel)})
+                            .first;
+            }
+            category = known->second.Category;
         }
         category->Channels.push_back({channel, row});
         previous = channel;
     }
     FChannelCount = count;
     DisplayTreeView();
+}
+
+namespace {
+
+// The order that sorts items by key, and whether it differs from the order they are in.
+template <typename TItems, typename TKey>
+std::vector<int> OrderBy(const TItems& items, TKey key, bool& changed) {
+    std::vector<int> order(items.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return key(*items[static_cast<size_t>(a)]) < key(*items[static_cast<size_t>(b)]);
+    });
+    changed = false;
+    for (size_t i = 0; i < order.size(); ++i)
+        changed = changed || order[i] != static_cast<int>(i);
+    return order;
+}
+
+// Puts items into the order and the lookups' indexes with them.
+template <typename TItems, typename... TLookups>
+void Reorder(TItems& items, const std::vector<int>& order, TLookups&... lookups) {
+    std::vector<int> newIndexOf(order.size());
+    TItems sorted;
+    sorted.reserve(items.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        newIndexOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
+        sorted.push_back(std::move(items[static_cast<size_t>(order[i])]));
+    }
+    items = std::move(sorted);
+    const auto remap = [&](auto& lookup) {
+        for (auto it = lookup.begin(); it != lookup.end(); ++it)
+            it.value() = newIndexOf[static_cast<size_t>(it.value())];
+    };
+    (remap(lookups), ...);
+}
+
+int FirstNo(const TStructure::TCategory& category) {
+    return category.Channels.front().No;
+}
+
+int FirstNo(const TStructure::TRoot& root) {
+    return FirstNo(*root.Categories.front());
+}
+
+} // namespace
+
+void TStructure::SortCategories(TRoot& root) {
+    bool changed = false;
+    const std::vector<int> order = OrderBy(
+        root.Categories, [](const TCategory& c) { return FirstNo(c); }, changed);
+    if (changed)
+        Reorder(root.Categories, order, root.ByFoldedName, root.ByBytes);
+}
+
+void TStructure::SortRoots() {
+    bool changed = false;
+    const std::vector<int> order = OrderBy(
+        FRoots, [](const TRoot& r) { return FirstNo(r); }, changed);
+    if (changed)
+        Reorder(FRoots, order, FRootByFoldedName, FRootByBytes);
+}
+
+bool TStructure::MoveNode(const TChannelTreeModel& tree, int oldRow, int newRow) {
+    const int count = tree.TopCount();
+    if (count != FChannelCount || oldRow < 0 || newRow < 0 || oldRow >= count || newRow >= count)
+        return false;
+    TChannel* moved = tree.ChannelAt(newRow);
+    const auto known = FCategoryByBytes.find(GroupKeyOf(*moved));
+    if (known == FCategoryByBytes.end())
+        return false;
+    TRoot& root = *known->second.Root;
+    TCategory& category = *known->second.Category;
+    std::vector<TChannelHelper>& list = category.Channels;
+    const auto noBelow = [](const TChannelHelper& helper, int no) { return helper.No < no; };
+    const auto at = std::lower_bound(list.begin(), list.end(), oldRow, noBelow);
+    if (at == list.end() || at->No != oldRow || at->Channel != moved)
+        return false;
+    if (oldRow == newRow)
+        return true;
+
+    // The nodes in between move one place towards where the moved node was. Each category
+    // keeps its channels in row order, so the shifted ones are one stretch in each.
+    const bool later = oldRow < newRow;
+    const int first = later ? oldRow + 1 : newRow;
+    const int last = later ? newRow : oldRow - 1;
+    const int step = later ? -1 : 1;
+    for (const auto& r : FRoots)
+        for (const auto& c : r->Categories)
+            for (auto h = std::lower_bound(c->Channels.begin(), c->Channels.end(), first, noBelow);
+                 h != c->Channels.end() && h->No <= last; ++h)
+                h->No += step;
+    at->No = newRow;
+    if (later) {
+        const auto to = std::upper_bound(at + 1, list.end(), newRow,
+                                         [](int no, const TChannelHelper& h) { return no < h.No; });
+        std::rotate(at, at + 1, to);
+    } else {
+        const auto to = std::lower_bound(list.begin(), at, newRow, noBelow);
+        std::rotate(to, at, at + 1);
+    }
+
+    // Only the moved channel's category and root can have a new first channel: the order
+    // of groups and the spelling they show follow it.
+    SortCategories(root);
+    SortRoots();
+    category.Name = category.Channels.front().Channel->Category();
+    root.Name = root.Categories.front()->Channels.front().Channel->Root();
+    DisplayTreeView();
+    return true;
 }
 
 void TStructure::DisplayTreeView() {

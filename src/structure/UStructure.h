@@ -110,6 +110,11 @@ public:
     // Rebuilds from the tree's top-level nodes (nothing happens for an empty tree, so the
     // structure keeps describing the last non-empty tree).
     void UpdateStructure(const TChannelTreeModel& tree);
+    // Follows a move of one top-level node from oldRow to newRow (the tree already shows
+    // it there) without reading every channel again: the result is what UpdateStructure
+    // would build. False, and nothing changed, when the structure does not describe the
+    // tree as it was before the move; the caller then rebuilds.
+    bool MoveNode(const TChannelTreeModel& tree, int oldRow, int newRow);
     // Works out IsHappy from the structure as built.
     void DisplayTreeView();
     // The preview text: root, category and channel lines with the new positions and, in red,
@@ -132,6 +137,14 @@ private:
         size_t operator()(const TGroupKey& key) const noexcept;
     };
     static TGroupKey GroupKeyOf(const TChannel& channel);
+    struct TGroup {
+        TRoot* Root = nullptr;
+        TCategory* Category = nullptr;
+    };
+    // Puts the categories of a root, or the roots, back in the order of their first
+    // channels, and points the lookups at the new places.
+    static void SortCategories(TRoot& root);
+    void SortRoots();
 
     TCategory& CategoryFor(TRoot& root, const TChannel& channel);
     TRoot& RootFor(const TChannel& channel);
@@ -142,7 +155,7 @@ private:
     // The category of every root and category spelling met so far, found with one lookup
     // that allocates nothing: lists whose neighbours seldom share a group look up every
     // channel.
-    std::unordered_map<TGroupKey, TCategory*, TGroupKeyHash> FCategoryByBytes;
+    std::unordered_map<TGroupKey, TGroup, TGroupKeyHash> FCategoryByBytes;
     int FChannelCount = 0;
     bool FIsHappy = true;
     int FScrollTo = -1;

@@ -10,6 +10,7 @@
 #include "main/UMain.h"
 #include "main/USetProperty.h"
 #include "settings/USettings.h"
+#include "structure/UStructure.h"
 #include "viewer/UMessages.h"
 
 #include <QAction>
@@ -97,6 +98,21 @@ private:
             if (Tree().IsNodeChecked(row))
                 ticked += Tree().ChannelAt(row)->Name();
         return ticked;
+    }
+    // What a structure holds: groups with their spelling, channels with their rows.
+    static QString StructureText(const TStructure& structure) {
+        QString text;
+        for (const auto& root : structure.Roots()) {
+            text += root->Name + u'{';
+            for (const auto& category : root->Categories) {
+                text += category->Name + u':';
+                for (const TChannelHelper& helper : category->Channels)
+                    text += helper.Channel->Name() + QString::number(helper.No);
+                text += u';';
+            }
+            text += u'}';
+        }
+        return text + (structure.IsHappy() ? u"+"_qs : u"-"_qs);
     }
     int RowOf(const QString& name) const {
         for (int row = 0; row < Tree().TopCount(); ++row)
@@ -425,6 +441,10 @@ private Q_SLOTS:
         QVERIFY(NumberedInOrder());
         QCOMPARE(Ticked(), dragged); // the tick travels with its node
         QCOMPARE(ChannelsModified(), order != u"ABCDE"_qs);
+        // The window's structure follows the move; it must be what a rebuild makes.
+        TStructure rebuilt;
+        rebuilt.UpdateStructure(Tree());
+        QCOMPARE(StructureText(FMain->TheStructure()), StructureText(rebuilt));
     }
 
     void dropsFromElsewhereOrBesideTheNodesAreRefused() {

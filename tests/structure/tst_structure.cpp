@@ -7,6 +7,7 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
+#include <random>
 
 namespace {
 
@@ -40,6 +41,23 @@ QStringList Runs(const TStructureText& text) {
                     text.RunText(run).toString();
     }
     return runs;
+}
+
+// Everything a structure holds, as text: groups in order with the spelling they show, and
+// every channel with its row; then whether the list is grouped.
+QString Describe(const TStructure& structure) {
+    QStringList lines;
+    for (const auto& root : structure.Roots()) {
+        lines << root->Name;
+        for (const auto& category : root->Categories) {
+            QString line = u"  "_qs + category->Name + u":"_qs;
+            for (const TChannelHelper& helper : category->Channels)
+                line += u" "_qs + helper.Channel->Name() + u"@"_qs + QString::number(helper.No);
+            lines << line;
+        }
+    }
+    lines << (structure.IsHappy() ? u"happy"_qs : u"not happy"_qs);
+    return lines.join(u'\n');
 }
 
 } // namespace
@@ -129,6 +147,60 @@ private Q_SLOTS:
         QCOMPARE(structure.Roots()[0]->Categories[0]->Name, QStringLiteral("ARD"));
         QCOMPARE(structure.Roots()[2]->Categories.size(), size_t(1));
         QCOMPARE(structure.GroupedOrder(), (std::vector<int>{0, 2, 1, 3, 4}));
+    }
+
+    // Following a move is a shortcut for a rebuild: on random lists with groups that differ
+    // in case only, every move, either way and to either end, must leave what a rebuild
+    // makes, spellings and order of groups included.
+    void followingAMoveEqualsARebuild() {
+        const QStringList roots{u"Astra"_qs, u"ASTRA"_qs, u"Hotbird"_qs, u"hotbird"_qs,
+                                u"Eutelsat"_qs};
+        const QStringList categories{u"ARD"_qs, u"ard"_qs, u"ZDF"_qs, u"News"_qs, QString()};
+        std::mt19937 random(7);
+        const auto pick = [&](int size) {
+            return std::uniform_int_distribution<int>(0, size - 1)(random);
+        };
+        for (int list = 0; list < 20; ++list) {
+            TChannels channels;
+            const int count = 1 + pick(30);
+            for (int i = 0; i < count; ++i)
+                AddChannel(channels, u"c"_qs + QString::number(i), roots[pick(roots.size())],
+                           categories[pick(categories.size())]);
+            TChannelTreeModel tree;
+            tree.DisplayTreeView(channels);
+            TStructure followed;
+            followed.UpdateStructure(tree);
+            for (int move = 0; move < 40; ++move) {
+                const int from = pick(count);
+                const int before = move % 5 == 0 ? count - 1 : pick(count);
+                tree.MoveNodeBefore(from, before);
+                const int newRow = from == before ? from : (from < before ? before - 1 : before);
+                QVERIFY(followed.MoveNode(tree, from, newRow));
+                TStructure rebuilt;
+                rebuilt.UpdateStructure(tree);
+                QCOMPARE(Describe(followed), Describe(rebuilt));
+            }
+        }
+    }
+
+    void aMoveTheStructureDoesNotKnowIsRefused() {
+        TChannels channels;
+        AddChannel(channels, u"a"_qs, u"R1"_qs, u"C"_qs);
+        AddChannel(channels, u"b"_qs, u"R2"_qs, u"C"_qs);
+        AddChannel(channels, u"c"_qs, u"R1"_qs, u"C"_qs);
+        TChannelTreeModel tree;
+        tree.DisplayTreeView(channels);
+        TStructure structure;
+        structure.UpdateStructure(tree);
+        const QString before = Describe(structure);
+        // Claimed but not made: the channel at the new row is not the one that was at the old.
+        QVERIFY(!structure.MoveNode(tree, 0, 2));
+        QVERIFY(!structure.MoveNode(tree, 0, 3));
+        // A channel renamed behind the structure's back is not found in its group.
+        tree.MoveNodeBefore(0, 2);
+        channels.Channel(0)->SetRoot(u"R3"_qs);
+        QVERIFY(!structure.MoveNode(tree, 0, 1));
+        QCOMPARE(Describe(structure), before);
     }
 
     void anEmptyTreeKeepsTheLastStructure() {
