@@ -7,8 +7,10 @@ namespace {
 
 // The six properties of a channel as bits 0 to 5, in kind / 2 order.
 unsigned JumpPropertiesOf(const TChannel& c) {
-    const bool encrypted = c.IsEncrypted();
-    const bool video = c.IsVideo();
+    // Read from the flags here rather than through the getters: the walks below read every
+    // channel of a long list.
+    const bool encrypted = (c.Rec.TunerData.Flags & flEncrypted) != 0;
+    const bool video = (c.Rec.TunerData.Flags & flVideo) != 0;
     return (c.IsBookMarked ? 1u : 0u) | (c.IsChecked ? 2u : 0u) | (encrypted ? 4u : 8u) |
            (video ? 32u : 16u);
 }
