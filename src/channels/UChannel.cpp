@@ -168,15 +168,7 @@ void TChannel::SetRoot(const QString& value) {
 }
 
 void TChannel::SetRootEncoded(QByteArrayView root, const QString& value) {
-    if (root.size() > ShortStringCapacity)
-        throw EChannelException(QStringLiteral("Root name: %1 is too long").arg(value));
-    const TFieldBytes category(Rec.Category);
-    const TNameBytes name(Rec);
-    if (FreeNameByteCount(int(root.size()), int(category.View().size()), int(name.View().size())) <
-        0)
-        throw EChannelException(
-            QStringLiteral("Channel name: %1 is too long for %2").arg(Name(), value));
-    Pack(root, category.View(), name.View());
+    SetRootOrCategory(true, root, value);
 }
 
 void TChannel::SetCategory(const QString& value) {
@@ -184,15 +176,26 @@ void TChannel::SetCategory(const QString& value) {
 }
 
 void TChannel::SetCategoryEncoded(QByteArrayView category, const QString& value) {
-    if (category.size() > ShortStringCapacity)
-        throw EChannelException(QStringLiteral("Category name: %1 is too long").arg(value));
-    const TFieldBytes root(Rec.Root);
+    SetRootOrCategory(false, category, value);
+}
+
+void TChannel::SetRootOrCategory(bool root, QByteArrayView bytes, const QString& value) {
+    if (bytes.size() > ShortStringCapacity)
+        throw EChannelException((root ? QStringLiteral("Root name: %1 is too long")
+                                      : QStringLiteral("Category name: %1 is too long"))
+                                    .arg(value));
+    // The other field and the name are copied: packing rewrites all three fields.
+    const TFieldBytes other(root ? Rec.Category : Rec.Root);
     const TNameBytes name(Rec);
-    if (FreeNameByteCount(int(root.View().size()), int(category.size()), int(name.View().size())) <
-        0)
+    const int own = int(bytes.size());
+    const int kept = int(other.View().size());
+    if (FreeNameByteCount(root ? own : kept, root ? kept : own, int(name.View().size())) < 0)
         throw EChannelException(
             QStringLiteral("Channel name: %1 is too long for %2").arg(Name(), value));
-    Pack(root.View(), category, name.View());
+    if (root)
+        Pack(bytes, other.View(), name.View());
+    else
+        Pack(other.View(), bytes, name.View());
 }
 
 int TChannel::RootByteCount() const {

@@ -120,4 +120,5 @@ public:
 
 private:
     void Pack(QByteArrayView root, QByteArrayView category, QByteArrayView name);
+    void SetRootOrCategory(bool root, QByteArrayView bytes, const QString& value);
 };
