@@ -1,6 +1,7 @@
 #include "structure/UHappyManView.h"
 
 #include <QAbstractItemDelegate>
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -139,6 +140,16 @@ THappyManView::THappyManView(QWidget* parent) : QListView(parent) {
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setWordWrap(false);
     setDragEnabled(false);
+
+    // What a text box offers on a right click; the keys are handled in keyPressEvent.
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(QStringLiteral("&Copy"), this);
+    copy->setObjectName(QStringLiteral("actCopyLines"));
+    connect(copy, &QAction::triggered, this, &THappyManView::CopySelection);
+    auto* all = new QAction(QStringLiteral("Select &All"), this);
+    all->setObjectName(QStringLiteral("actSelectAllLines"));
+    connect(all, &QAction::triggered, this, &QAbstractItemView::selectAll);
+    addActions({copy, all});
 }
 
 void THappyManView::SetText(TStructureText text) {

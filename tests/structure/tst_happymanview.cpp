@@ -1,6 +1,7 @@
 #include "structure/UHappyManView.h"
 #include "structure/UStructure.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -126,6 +127,15 @@ private Q_SLOTS:
 
         view.clearSelection();
         QCOMPARE(view.SelectedText(), QString());
+
+        // The right-click menu does the same.
+        QAction* all = view.findChild<QAction*>(u"actSelectAllLines"_s);
+        QAction* copy = view.findChild<QAction*>(u"actCopyLines"_s);
+        QVERIFY(all && copy && view.actions().contains(all) && view.actions().contains(copy));
+        QGuiApplication::clipboard()->clear();
+        all->trigger();
+        copy->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), view.Text().Text().toString());
     }
 
     void caretGoesToTheLineWithNothingSelectedAndInSight() {
