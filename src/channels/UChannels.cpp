@@ -18,18 +18,6 @@ QString HeaderID(const THeader& header) {
     return QString::fromLatin1(id, len);
 }
 
-QByteArray ReadWholeFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(QDir::toNativeSeparators(FileName), file.errorString()));
-    QByteArray image = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(FileName), file.errorString()));
-    return image;
-}
-
 [[noreturn]] void RaiseStreamReadError() {
     throw EReadError(QStringLiteral("Stream read error"));
 }
@@ -58,15 +46,15 @@ QString TChannels::Version() const {
 // --- Reading -------------------------------------------------------------------------------
 
 void TChannels::LoadFromFile(const QString& FileName) {
-    LoadFromBytes(ReadWholeFile(FileName), FileName);
+    ReadFile(FileName, TReadMode::List, false);
 }
 
 void TChannels::AppendFromFile(const QString& FileName, bool AsChecked) {
-    AppendFromBytes(ReadWholeFile(FileName), FileName, AsChecked);
+    ReadFile(FileName, TReadMode::Append, AsChecked);
 }
 
 void TChannels::AddFromFileAsDeleted(const QString& FileName) {
-    AddFromBytesAsDeleted(ReadWholeFile(FileName), FileName);
+    ReadFile(FileName, TReadMode::Deleted, false);
 }
 
 void TChannels::LoadFromBytes(const QByteArray& image, const QString& FileName) {
@@ -81,26 +69,16 @@ void TChannels::AddFromBytesAsDeleted(const QByteArray& image, const QString& Fi
     ReadImage(image, FileName, TReadMode::Deleted, false);
 }
 
-void TChannels::ReadImage(const QByteArray& image, const QString& FileName, TReadMode mode,
-                          bool AsChecked) {
-    Q_UNUSED(FileName);
-    if (image.size() < HeaderSize)
-        RaiseStreamReadError();
-    THeader header;
-    std::memcpy(&header, image.constData(), HeaderSize);
+void TChannels::CheckHeader(const THeader& header, TReadMode mode) {
     if (mode == TReadMode::List)
         FHeader = header;
     if (mode != TReadMode::Deleted && HeaderID(header) != QLatin1String(ChannelFileID))
         throw EChannelException(
             QStringLiteral("Wrong File ID: %1, correct is: B2C2").arg(HeaderID(header)));
+}
 
-    const qsizetype complete = (image.size() - HeaderSize) / ChannelRecSize;
-    if (complete == 0 && image.size() == HeaderSize && mode != TReadMode::Deleted)
-        throw EChannelException(QStringLiteral("No Channels in file"));
-
-    fcs.reserve(fcs.size() + size_t(complete));
-    const char* data = image.constData() + HeaderSize;
-    for (qsizetype i = 0; i < complete; ++i) {
+void TChannels::AddRecords(const char* data, qsizetype count, TReadMode mode, bool AsChecked) {
+    for (qsizetype i = 0; i < count; ++i) {
         std::unique_ptr<TChannel> channel = TChannel::CreateFromBytes(data + i * ChannelRecSize);
         if (mode == TReadMode::Append)
             channel->IsChecked = AsChecked;
@@ -108,8 +86,96 @@ void TChannels::ReadImage(const QByteArray& image, const QString& FileName, TRea
             channel->State = csDeleted;
         fcs.push_back(std::move(channel));
     }
+}
+
+void TChannels::ReadImage(const QByteArray& image, const QString& FileName, TReadMode mode,
+                          bool AsChecked) {
+    Q_UNUSED(FileName);
+    if (image.size() < HeaderSize)
+        RaiseStreamReadError();
+    THeader header;
+    std::memcpy(&header, image.constData(), HeaderSize);
+    CheckHeader(header, mode);
+
+    const qsizetype complete = (image.size() - HeaderSize) / ChannelRecSize;
+    if (complete == 0 && image.size() == HeaderSize && mode != TReadMode::Deleted)
+        throw EChannelException(QStringLiteral("No Channels in file"));
+
+    fcs.reserve(fcs.size() + size_t(complete));
+    AddRecords(image.constData() + HeaderSize, complete, mode, AsChecked);
     if ((image.size() - HeaderSize) % ChannelRecSize != 0)
         RaiseStreamReadError();
+}
+
+void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked) {
+    // As ReadImage on the whole file, read a piece at a time: a list of 100,000 channels
+    // would otherwise sit in memory twice, as bytes and as channels.
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(FileName), file.errorString()));
+    const auto readError = [&] {
+        return EReadError(QStringLiteral("Cannot read file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(FileName), file.errorString()));
+    };
+    const size_t before = fcs.size();
+    constexpr qsizetype RecordsPerPiece = 4096;
+    QByteArray piece(RecordsPerPiece * ChannelRecSize, Qt::Uninitialized);
+    // Reads as much as fits or the file holds; a failing read raises, so that a file that
+    // could not be read whole adds nothing.
+    const auto fill = [&](qsizetype wanted) {
+        qsizetype got = 0;
+        while (got < wanted) {
+            const qint64 n = file.read(piece.data() + got, wanted - got);
+            if (n < 0)
+                throw readError();
+            if (n == 0)
+                break;
+            got += n;
+        }
+        return got;
+    };
+    try {
+        const qsizetype headerBytes = fill(HeaderSize);
+        if (headerBytes < HeaderSize)
+            RaiseStreamReadError();
+        THeader header;
+        std::memcpy(&header, piece.constData(), HeaderSize);
+        CheckHeader(header, mode);
+        const qint64 expected = (file.size() - HeaderSize) / ChannelRecSize;
+        fcs.reserve(fcs.size() + size_t(std::max<qint64>(expected, 0)));
+
+        qsizetype records = 0;
+        qsizetype rest = 0;
+        for (;;) {
+            const qsizetype got = fill(piece.size());
+            const qsizetype complete = got / ChannelRecSize;
+            if (got % ChannelRecSize != 0) {
+                // Only the file's end leaves a piece short.
+                AddRecords(piece.constData(), complete, mode, AsChecked);
+                records += complete;
+                rest = got % ChannelRecSize;
+                break;
+            }
+            AddRecords(piece.constData(), complete, mode, AsChecked);
+            records += complete;
+            if (got < piece.size())
+                break;
+        }
+        if (records == 0 && rest == 0 && mode != TReadMode::Deleted)
+            throw EChannelException(QStringLiteral("No Channels in file"));
+        if (rest != 0)
+            RaiseStreamReadError();
+    } catch (const EReadError&) {
+        // A read that failed half-way keeps nothing of this file; a short last record, as
+        // from the whole image, keeps the complete records before it.
+        if (file.error() != QFileDevice::NoError)
+            fcs.resize(before);
+        throw;
+    } catch (...) {
+        fcs.resize(before);
+        throw;
+    }
 }
 
 // --- Writing -------------------------------------------------------------------------------

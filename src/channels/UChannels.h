@@ -81,6 +81,9 @@ private:
     enum class TReadMode { List, Append, Deleted };
     void ReadImage(const QByteArray& image, const QString& FileName, TReadMode mode,
                    bool AsChecked);
+    void ReadFile(const QString& FileName, TReadMode mode, bool AsChecked);
+    void CheckHeader(const THeader& header, TReadMode mode);
+    void AddRecords(const char* data, qsizetype count, TReadMode mode, bool AsChecked);
 
     THeader FHeader{};
     std::vector<std::unique_ptr<TChannel>> fcs;

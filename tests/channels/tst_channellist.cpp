@@ -74,6 +74,8 @@ private Q_SLOTS:
     void saveByIndicesWritesThoseInThatOrder();
     void malformedFiles_data();
     void malformedFiles();
+    void longFilesReadAsTheirWholeImage_data();
+    void longFilesReadAsTheirWholeImage();
     void missingFileRaisesOpenError();
     void wrongIdKeepsRefusedHeaderOnLoad();
     void appendKeepsTheListsHeader();
@@ -215,6 +217,40 @@ void TestChannelList::malformedFiles() {
     QCOMPARE(list->Count(), 1 + deletedAdded);
     for (int i = 1; i < list->Count(); ++i)
         QCOMPARE(list->Channel(i)->State, csDeleted);
+}
+
+// Files are read a piece at a time; around the pieces' borders every record must arrive once,
+// in order, and a short last record must count as in the whole image.
+void TestChannelList::longFilesReadAsTheirWholeImage_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("tail");
+    for (int records : {4095, 4096, 4097, 8192, 9000})
+        for (int tail : {0, 1, 131})
+            QTest::addRow("%d records, %d bytes more", records, tail) << records << tail;
+}
+
+void TestChannelList::longFilesReadAsTheirWholeImage() {
+    QFETCH(int, records);
+    QFETCH(int, tail);
+    QList<TChannelRec> recs;
+    for (int i = 0; i < records; ++i)
+        recs << TChannelRecBuilder()
+                    .NameBytes("c" + QByteArray::number(i))
+                    .SID(quint16(i))
+                    .TunerType(ttSatellite);
+    const QByteArray image = MakeChannelFile(recs) + QByteArray(tail, 'x');
+    const QString file = Path(u"long.dat"_s);
+    QVERIFY(WriteWholeFile(file, image));
+
+    TChannels fromFile;
+    TChannels fromImage;
+    const QString fileError = ErrorOf([&] { fromFile.LoadFromFile(file); });
+    const QString imageError = ErrorOf([&] { fromImage.LoadFromBytes(image, file); });
+    QCOMPARE(fileError, imageError);
+    QCOMPARE(fileError.isEmpty(), tail == 0);
+    QCOMPARE(fromFile.Count(), records);
+    QCOMPARE(fromFile.ToBytes(), fromImage.ToBytes());
+    QCOMPARE(fromFile.Channel(records - 1)->SID(), quint16(records - 1));
 }
 
 void TestChannelList::missingFileRaisesOpenError() {
