@@ -5,6 +5,7 @@
 #include "settings/USettings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <unordered_map>
 
 namespace {
@@ -34,7 +35,26 @@ int TChannelTreeModel::SelectedImageOf(const TChannel& c) {
     return c.IsBookMarked ? 14 : 13;
 }
 
-TChannelTreeModel::TChannelTreeModel(QObject* parent) : QAbstractItemModel(parent) {
+namespace {
+
+// Shared by every tree, so that a tree made where another one was never repeats its number.
+quint64 NextRevision() {
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
+} // namespace
+
+TChannelTreeModel::TChannelTreeModel(QObject* parent)
+    : QAbstractItemModel(parent), FRevision(NextRevision()) {
+    // Every change the views hear of is a change of revision.
+    const auto changed = [this] { FRevision = NextRevision(); };
+    connect(this, &QAbstractItemModel::dataChanged, this, changed);
+    connect(this, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(this, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(this, &QAbstractItemModel::rowsMoved, this, changed);
+    connect(this, &QAbstractItemModel::modelReset, this, changed);
 }
 
 TChannelTreeModel::~TChannelTreeModel() = default;

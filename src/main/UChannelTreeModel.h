@@ -62,6 +62,9 @@ public:
     int GetActualChannelNo(const QModelIndex& index) const;
     // The number of ticked top-level nodes, kept step by step.
     int CheckedCount() const { return FCheckedCount; }
+    // Changes whenever the tree tells its views of a change, and is never the same for two
+    // trees: what is worked out from the whole tree can be kept until it changes.
+    quint64 Revision() const { return FRevision; }
 
     // The node picture of a channel (1..8: radio, encrypted and bookmark add 1, 2 and 4) and
     // its picture while selected (13, or 14 when bookmarked); every channel tree uses these.
@@ -145,6 +148,7 @@ private:
 
     std::vector<std::unique_ptr<TNode>> FNodes;
     int FCheckedCount = 0;
+    quint64 FRevision = 0;
     bool FShowChannelNumbers = true;
     TDecorationProvider FDecorationProvider;
 };
@@ -167,4 +171,3 @@ inline TChannelTreeModel::TNode* TChannelTreeModel::NodeOf(const QModelIndex& in
         return nullptr;
     return FNodes[static_cast<size_t>(index.row())].get();
 }
-

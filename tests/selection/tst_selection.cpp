@@ -9,6 +9,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <random>
 
 namespace {
 
@@ -112,6 +113,7 @@ private Q_SLOTS:
     void categoryChecksTouchOnlyTheChosenRoot();
     void jumpsStopAtTheEndsWithoutWrapping();
     void jumpAvailabilityAgreesWithEveryJump();
+    void jumpAvailabilityFollowsChangesOnLongLists();
     void searchContainsFoldsOnlyAsciiLetters_data();
     void searchContainsFoldsOnlyAsciiLetters();
     void searchStepsNeedEveryFieldAndDoNotWrap();
@@ -325,6 +327,63 @@ void TestSelection::jumpAvailabilityAgreesWithEveryJump() {
     QCOMPARE(FindNextMatching(model, 12, 0), 7);
     QCOMPARE(FindNextMatching(model, 1, 3), 9);
     QCOMPARE(FindNextMatching(model, 9, 2), 1);
+}
+
+// Far from any row with a property, availability comes from what is kept of the whole tree;
+// each change through the tree must be seen at once.
+void TestSelection::jumpAvailabilityFollowsChangesOnLongLists() {
+    TChannels list;
+    for (int i = 0; i < 1500; ++i)
+        list.Add(TChannelRecBuilder()
+                     .Name(QStringLiteral("c%1").arg(i))
+                     .Video(i != 700) // one radio channel in the middle
+                     .Encrypted(i < 3)
+                     .Channel());
+    TChannelTreeModel model;
+    model.DisplayTreeView(list);
+    std::mt19937 random(11);
+    const auto pick = [&] { return std::uniform_int_distribution<int>(0, 1499)(random); };
+    const auto agree = [&](const char* after) {
+        for (int start : {0, 1, 2, 3, 350, 699, 700, 701, 1100, 1498, 1499, pick(), pick()}) {
+            const auto available = JumpAvailability(model, start);
+            for (int kind = 0; kind < JumpKindCount; ++kind)
+                if (available[size_t(kind)] != (FindNextMatching(model, start, kind) >= 0))
+                    return QStringLiteral("after %1: start %2 kind %3")
+                        .arg(QLatin1String(after))
+                        .arg(start)
+                        .arg(kind);
+        }
+        return QString();
+    };
+    QCOMPARE(agree("loading"), QString());
+    for (int step = 0; step < 60; ++step) {
+        const char* change = "";
+        switch (step % 5) {
+        case 0:
+            model.ToggleBookmark(pick());
+            change = "a bookmark";
+            break;
+        case 1:
+            model.CheckNode(pick());
+            change = "a tick";
+            break;
+        case 2:
+            model.MoveNodeBefore(pick(), pick());
+            change = "a move";
+            break;
+        case 3:
+            model.UncheckNode(pick());
+            change = "an untick";
+            break;
+        default:
+            if (step % 20 == 4) {
+                model.DeleteAllBookmarks();
+                change = "deleting the bookmarks";
+            }
+            break;
+        }
+        QCOMPARE(agree(change), QString());
+    }
 }
 
 void TestSelection::searchContainsFoldsOnlyAsciiLetters_data() {
