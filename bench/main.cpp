@@ -27,6 +27,7 @@
 #include "selection/USearch.h"
 #include "settings/USettings.h"
 #include "structure/UMakeManHappy.h"
+#include "structure/UStructure.h"
 #include "viewer/UMessages.h"
 
 #include <QAction>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "structure/UStructure.h"
-
 #include <QDialog>
 
 class QPushButton;
