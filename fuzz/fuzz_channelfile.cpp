@@ -9,10 +9,13 @@
 #include "platform/UOrvaneError.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -59,6 +62,49 @@ void TouchEveryGetter(const TChannels& list) {
     (void)list.Version();
 }
 
+QString ErrorOf(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const EOrvaneError& e) {
+        return e.ClassName() + QStringLiteral(": ") + e.Message();
+    }
+    return {};
+}
+
+// A file is read in pieces, the bytes of a file in one go: both must end the same, errors
+// and the records kept before a short last one included.
+void CompareFileReaderWithBytesReader(const QByteArray& image, int piece) {
+    static QTemporaryDir scratch;
+    Check(scratch.isValid(), "a scratch folder");
+    const QString path = scratch.filePath(QStringLiteral("input.dat"));
+    {
+        QFile file(path);
+        Check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                  file.write(image) == image.size(),
+              "the input reaches its file");
+    }
+    SetChannelFileReadPiece(piece);
+    const auto compare = [&](const std::function<void(TChannels&)>& fromFile,
+                             const std::function<void(TChannels&)>& fromBytes, const char* what) {
+        TChannels a;
+        TChannels b;
+        const QString fileError = ErrorOf([&] { fromFile(a); });
+        const QString bytesError = ErrorOf([&] { fromBytes(b); });
+        // The messages name the file only when it cannot be opened or read at all.
+        Check(fileError == bytesError, what);
+        Check(a.Count() == b.Count() && a.ToBytes() == b.ToBytes(), what);
+    };
+    compare([&](TChannels& l) { l.LoadFromFile(path); },
+            [&](TChannels& l) { l.LoadFromBytes(image, path); }, "load from file as from bytes");
+    compare([&](TChannels& l) { l.AppendFromFile(path, true); },
+            [&](TChannels& l) { l.AppendFromBytes(image, path, true); },
+            "append from file as from bytes");
+    compare([&](TChannels& l) { l.AddFromFileAsDeleted(path); },
+            [&](TChannels& l) { l.AddFromBytesAsDeleted(image, path); },
+            "deleted from file as from bytes");
+    SetChannelFileReadPiece(0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -71,6 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The last byte chooses the code page, so that every decoder meets every name.
     g_codePage = size > 0 ? CodePages[data[size - 1] % std::size(CodePages)] : 1252;
     const QString fileName = QStringLiteral("fuzz.dat");
+    // The first byte chooses how many records the file reader takes at a time.
+    CompareFileReaderWithBytesReader(image, size > 0 ? 1 + data[0] % 7 : 1);
 
     TChannels list;
     bool loaded = false;

@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr qsizetype DefaultRecordsPerPiece = 4096;
+qsizetype g_recordsPerPiece = DefaultRecordsPerPiece;
+
 QString HeaderID(const THeader& header) {
     const char* id = header.ID;
     const auto len = qsizetype(std::find(id, id + 4, '\0') - id);
@@ -44,6 +47,10 @@ QString TChannels::Version() const {
 }
 
 // --- Reading -------------------------------------------------------------------------------
+
+void SetChannelFileReadPiece(int records) {
+    g_recordsPerPiece = records > 0 ? records : DefaultRecordsPerPiece;
+}
 
 void TChannels::LoadFromFile(const QString& FileName) {
     ReadFile(FileName, TReadMode::List, false);
@@ -119,8 +126,7 @@ void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked
                               .arg(QDir::toNativeSeparators(FileName), file.errorString()));
     };
     const size_t before = fcs.size();
-    constexpr qsizetype RecordsPerPiece = 4096;
-    QByteArray piece(RecordsPerPiece * ChannelRecSize, Qt::Uninitialized);
+    QByteArray piece(g_recordsPerPiece * ChannelRecSize, Qt::Uninitialized);
     // Reads as much as fits or the file holds; a failing read raises, so that a file that
     // could not be read whole adds nothing.
     const auto fill = [&](qsizetype wanted) {

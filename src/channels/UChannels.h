@@ -16,6 +16,10 @@
 
 class QIODevice;
 
+// Test seam: how many records a file is read in at a time (0: the default of 4,096), so
+// that small files meet the pieces' borders too.
+void SetChannelFileReadPiece(int records);
+
 class TChannels {
 public:
     TChannels();
