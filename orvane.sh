@@ -4,7 +4,9 @@
 #   ./orvane.sh run             install what is missing, build, start the viewer stand-in on a
 #                               demo list and then Orvane
 #   ./orvane.sh bench           Release build, then the benchmarks
-#   ./orvane.sh fuzz SECONDS    build the fuzz targets with clang and run each for SECONDS
+#   ./orvane.sh fuzz SECONDS [TARGET...]
+#                               build the fuzz targets with clang and run each (or the ones
+#                               named) for SECONDS
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -56,12 +58,13 @@ bench)
     QT_QPA_PLATFORM=offscreen "$top/build-bench/bench/orvane-bench" "$top/build-bench"
     ;;
 fuzz)
-    seconds=${2:?usage: ./orvane.sh fuzz SECONDS}
+    seconds=${2:?usage: ./orvane.sh fuzz SECONDS [TARGET...]}
+    shift 2
     need_packages "${base_packages[@]}" clang libclang-rt-14-dev
-    exec "$top/fuzz/run-fuzz.sh" "$seconds"
+    exec "$top/fuzz/run-fuzz.sh" "$seconds" "$@"
     ;;
 *)
-    sed -n '2,7p' "$0"
+    sed -n '2,9p' "$0"
     exit 2
     ;;
 esac
