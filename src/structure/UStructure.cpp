@@ -332,7 +332,6 @@ void TStructureText::Add(std::initializer_list<QStringView> parts, quint32 colou
 }
 
 void TStructureText::EndLine() {
-    FLongestLine = std::max(FLongestLine, static_cast<int>(FText.size()) - FLines.back().Start);
     FText.push_back(u'\r');
     FText.push_back(u'\n');
     FLines.push_back({static_cast<int>(FText.size()), static_cast<int>(FRuns.size())});

@@ -29,7 +29,7 @@ struct TStructureTextRun {
 };
 
 // The reorder preview: one text whose lines each end with CR LF, and the coloured runs of
-// every line. A long list makes 100,000 lines, so the text is one string and a line is two
+// every line. A long list makes 100,000 lines, so the text is one buffer and a line is two
 // offsets, not a string of its own.
 class TStructureText {
 public:
@@ -50,8 +50,6 @@ public:
     int RunCount() const { return static_cast<int>(FRuns.size()); }
     const TStructureTextRun& Run(int i) const { return FRuns[static_cast<size_t>(i)]; }
     QStringView RunText(const TStructureTextRun& run) const;
-    // The longest line, in characters.
-    int LongestLine() const { return FLongestLine; }
 
     void Reserve(int lines, int runs, int characters);
     // Appends a run, made of the parts in order, to the line being written.
@@ -72,7 +70,6 @@ private:
     std::vector<TStructureTextRun> FRuns;
     // One entry per line and one past the last, so line n ends where line n + 1 starts.
     std::vector<TLine> FLines;
-    int FLongestLine = 0;
 };
 
 // Groups the main channels by root and, within a root, by category, each level in the order
