@@ -127,15 +127,15 @@ bool TEditCommands::RenameCategoryOrRoot(TEditMode mode, const QString& text) {
         return false;
     // The name dialog refuses such a text; a caller that bypasses it must not get a rename
     // that fails half-way through the channels.
-    if (IsNameTooLong(text)) {
+    // Encoded once for every channel.
+    const QByteArray encoded = EncodeName(text);
+    const int typed = int(encoded.size());
+    if (typed > ShortStringCapacity) {
         ShowErrorMessage(QStringLiteral("Name is too long"));
         return false;
     }
     TChannelTreeModel& tree = FDocument.Tree();
     const bool root = mode == emRoot;
-    // Encoded once for every channel.
-    const QByteArray encoded = EncodeName(text);
-    const int typed = int(encoded.size());
     // The same test as the setters make, so that no setter can refuse in the change pass.
     auto fits = [&](const TChannel& c) {
         const int r = root ? typed : c.RootByteCount();

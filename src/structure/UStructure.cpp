@@ -15,9 +15,14 @@ constexpr quint32 Green = 0x008000;
 constexpr quint32 Black = 0x000000;
 constexpr quint32 Red = 0xFF0000;
 
+// A field's text length, clamped to what the field holds.
+int TextLength(const ShortString25& field) {
+    return std::min<int>(field.Len, ShortStringCapacity);
+}
+
 bool SameText(const ShortString25& a, const ShortString25& b) {
-    const int length = std::min<int>(a.Len, ShortStringCapacity);
-    return length == std::min<int>(b.Len, ShortStringCapacity) &&
+    const int length = TextLength(a);
+    return length == TextLength(b) &&
            std::memcmp(a.Chars, b.Chars, static_cast<size_t>(length)) == 0;
 }
 
@@ -80,7 +85,7 @@ TStructure::TGroupKey TStructure::GroupKeyOf(const TChannel& channel) {
     TGroupKey key;
     char* out = key.Bytes.data();
     for (const ShortString25* field : {&channel.Rec.Root, &channel.Rec.Category}) {
-        const int length = std::min<int>(field->Len, ShortStringCapacity);
+        const int length = TextLength(*field);
         *out = static_cast<char>(length);
         std::memcpy(out + 1, field->Chars, static_cast<size_t>(length));
         out += ShortStringCapacity + 1;
