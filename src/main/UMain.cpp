@@ -912,7 +912,6 @@ void TfrmMain::CreateSelectionWindows() {
     host.FormKeyDown = [this](QKeyEvent* event) { return FormKeyDown(event); };
     host.UpdateChannelInfoAndWindows = [this] { UpdateChannelInfoAndWindows(); };
     host.SelectNextMatching = [this](int kind) { SelectNextMatching(kind); };
-    host.Help = [this] { actHelp->trigger(); };
     SetSelectionHost(std::move(host));
 }
 

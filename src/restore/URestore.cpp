@@ -9,6 +9,7 @@
 #include "main/UMain.h"
 #include "selection/UChecking.h"
 #include "selection/UGoTo.h"
+#include "selection/USelectionHost.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
 
@@ -353,6 +354,8 @@ void TfrmRestore::showEvent(QShowEvent* event) {
     FillTree();
     if (FModel->TopCount() > 0)
         Tree().Select(FModel->NodeIndex(0));
+    // The main window's GoTo window jumps in the active tree: its buttons follow the switch.
+    UpdateGoToWindow();
     tiEnabledTimer();
     tiEnabled->start();
 }
@@ -368,6 +371,7 @@ void TfrmRestore::hideEvent(QHideEvent* event) {
     s.frmRestoreClientHeight = height() - mmRestore->sizeHint().height();
     s.frmRestoreClientWidth = width();
     SetActiveTreeView(MainTreeView());
+    UpdateGoToWindow();
     // The channels it lists may be freed by the next load; the tree lets go of them now.
     FModel->Clear();
 }

@@ -275,11 +275,9 @@ void TfrmChecking::keyPressEvent(QKeyEvent* event) {
 bool TfrmChecking::FormKeyDown(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (event->key() == Qt::Key_F1 && modifiers == Qt::NoModifier) {
-        // The main window's help command picks this window's page while it is active.
-        if (SelectionHost().Help)
-            SelectionHost().Help();
-        else
-            ShowHelpPage(hpCheckUncheck);
+        // Every instance has this page, also the one another window opens for its own tree,
+        // where the main window's help command would not know it.
+        ShowHelpPage(hpCheckUncheck);
         return true;
     }
     return HostFormKeyDown(event);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QWindow>
 
 namespace {
 
@@ -117,18 +118,47 @@ TKeyPreview::~TKeyPreview() {
     qApp->removeEventFilter(this);
 }
 
-bool TKeyPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+bool TKeyPreview::IsTravelling(const QObject* receiver, const QEvent* event) const {
+    if (event != FPress || !FReceiver)
         return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != FWindow)
+    // The window's handle hands a press to the control that has the focus.
+    if (FReceiver == FWindow->windowHandle())
+        return receiver->isWidgetType();
+    if (!FReceiver->isWidgetType())
         return false;
-    // A key the focused control does not take travels on to its parents as the same event;
-    // the window has seen it already.
-    if (event == FLastEvent && FLastReceiver &&
-        widget->isAncestorOf(static_cast<QWidget*>(FLastReceiver.data())))
-        return false;
-    FLastEvent = event;
-    FLastReceiver = watched;
+    // From a control the press goes to its parent, one step at a time, and ends at the window.
+    const auto* last = static_cast<const QWidget*>(FReceiver.data());
+    return !last->isWindow() && receiver == last->parentWidget();
+}
+
+bool TKeyPreview::Preview(QObject* receiver, QEvent* event) {
+    FPress = event;
+    FReceiver = receiver;
     return FHandler(static_cast<QKeyEvent*>(event));
+}
+
+bool TKeyPreview::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Qt asks about shortcuts before it delivers a press: whatever travelled before has
+        // arrived, and the press that follows is a new one even where it reuses an address.
+        FPress = nullptr;
+        FReceiver = nullptr;
+        return false;
+    case QEvent::KeyPress:
+        break;
+    default:
+        return false;
+    }
+    // A press from the window system reaches the window's handle before any control.
+    if (watched == FWindow->windowHandle())
+        return Preview(watched, event);
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != FWindow)
+        return false;
+    if (IsTravelling(watched, event)) {
+        FReceiver = watched;
+        return false;
+    }
+    // A press sent straight to a control.
+    return Preview(watched, event);
 }

@@ -21,8 +21,6 @@ struct TSelectionHost {
     std::function<void()> UpdateChannelInfoAndWindows;
     // One of the twelve jumps on the active tree.
     std::function<void(int kind)> SelectNextMatching;
-    // The main window's help command.
-    std::function<void()> Help;
 };
 
 void SetSelectionHost(TSelectionHost host);
@@ -46,8 +44,11 @@ void SelectAndShow(const TChannelTree& tree, const QModelIndex& node);
 // Scrolls the tree's selected node into view.
 void MakeSelectedVisible(const TChannelTree& tree);
 
-// Lets a window see every key pressed in it before its controls do, once per key press
-// however far the key travels up the window's widgets.
+// Lets a window see every key pressed in it before its controls do, once per key press.
+// A key the focused control does not take travels on to the control's parents as the same
+// event object, and Qt builds each new press in the same place, so a press is told from a
+// travelling one by its path: the window's own handle or a fresh delivery starts a press, and
+// only the next step up from the receiver it last reached continues it.
 class TKeyPreview : public QObject {
     Q_OBJECT
 
@@ -60,8 +61,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // True when the press under way reaches its next receiver.
+    bool IsTravelling(const QObject* receiver, const QEvent* event) const;
+    bool Preview(QObject* receiver, QEvent* event);
+
     QWidget* FWindow;
     THandler FHandler;
-    const QEvent* FLastEvent = nullptr;
-    QPointer<QObject> FLastReceiver;
+    // The press under way and the last receiver it reached; no press between deliveries.
+    const QEvent* FPress = nullptr;
+    QPointer<QObject> FReceiver;
 };

@@ -6,7 +6,9 @@
 #include "main/UChannelTreeModel.h"
 #include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
+#include "main/UEditCommands.h"
 #include "main/UMain.h"
+#include "restore/URestore.h"
 #include "selection/UCheckCategories.h"
 #include "selection/UChecking.h"
 #include "selection/UGoTo.h"
@@ -39,17 +41,31 @@ TChannelRecBuilder Main(const char* name, const char* category = "News") {
         .Video();
 }
 
-// Runs body once the next modal window is open, then closes it.
-void WhenModal(std::function<void(QWidget*)> body) {
-    QTimer::singleShot(0, [body] {
+// Runs body in the next modal window once it is open, then closes it. The flag tells the
+// caller that the body ran; no modal window at all fails the test.
+std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> body) {
+    auto ran = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [body, ran] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            qWarning("no modal window");
-            return;
-        }
+        if (!modal)
+            QFAIL("no modal window opened");
         body(modal);
+        *ran = true;
         modal->close();
     });
+    return ran;
+}
+
+// Presses the keys one after the other through the window's own handle, as the window
+// system delivers them, and gives the main tree's selected row after each press.
+QList<int> PressEach(QWidget* window, std::initializer_list<QKeyCombination> keys,
+                     const std::function<int()>& selectedRow) {
+    QList<int> rows;
+    for (const QKeyCombination key : keys) {
+        QTest::keyClick(window->windowHandle(), key.key(), key.keyboardModifiers());
+        rows.append(selectedRow());
+    }
+    return rows;
 }
 
 } // namespace
@@ -169,9 +185,9 @@ private Q_SLOTS:
         QVERIFY(Trigger("actCheckAll"));
         QVERIFY(goTo->btnNextChecked->isEnabled());
         // Keys pressed in the window reach the main window's jumps; F12 ticks nothing here.
-        QTest::keyClick(goTo, Qt::Key_F8, Qt::ControlModifier);
+        QTest::keyClick(goTo->windowHandle(), Qt::Key_F8, Qt::ControlModifier);
         QCOMPARE(SelectedRow(), 2);
-        QTest::keyClick(goTo, Qt::Key_F12);
+        QTest::keyClick(goTo->windowHandle(), Qt::Key_F12);
         QVERIFY(Tree().IsNodeChecked(2));
         QVERIFY(Trigger("actViewGoTo"));
         QVERIFY(!goTo->isVisible());
@@ -179,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(Trigger("actUncheckAll"));
 
         // Search, modal: typing selects the first match.
-        WhenModal([this](QWidget* modal) {
+        const auto searched = WhenModal([this](QWidget* modal) {
             auto* search = qobject_cast<TfrmSearch*>(modal);
             QVERIFY(search);
             QTest::keyClicks(search->edtCategory, QStringLiteral("spo"));
@@ -187,10 +203,11 @@ private Q_SLOTS:
             QVERIFY(!search->btnNext->isEnabled());
         });
         QVERIFY(Trigger("actSearch"));
+        QVERIFY(*searched);
         QCOMPARE(SelectedRow(), 1);
 
         // By root and category, modal.
-        WhenModal([](QWidget* modal) {
+        const auto categorised = WhenModal([](QWidget* modal) {
             auto* categories = qobject_cast<TfrmCheckCategories*>(modal);
             QVERIFY(categories);
             QCOMPARE(categories->cboRoot->currentText(), QStringLiteral("Astra"));
@@ -199,6 +216,7 @@ private Q_SLOTS:
             categories->btnCheck->click();
         });
         QVERIFY(Trigger("actCheckingByCategoryAndRoot"));
+        QVERIFY(*categorised);
         QCOMPARE(Ticked(), QStringLiteral("A C D"));
     }
 
@@ -216,6 +234,139 @@ private Q_SLOTS:
         QTRY_VERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpMain));
         HelpWindowsManager().CloseAll();
+    }
+
+    void keysInTheSelectionWindowsJumpAtEveryPress() {
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        // 0 Alpha tv, 1 Beta tv encrypted, 2 Gamma radio, 3 Delta tv encrypted, 4 Epsilon
+        // radio, 5 Zeta tv encrypted, 6 Eta tv.
+        const QString path = FDir->filePath(QStringLiteral("work.dat"));
+        QVERIFY(WriteChannelFile(path, {Main("Alpha"), Main("Beta").Encrypted(),
+                                        Main("Gamma").Video(false), Main("Delta").Encrypted(),
+                                        Main("Epsilon").Video(false), Main("Zeta").Encrypted(),
+                                        Main("Eta")}));
+        FMain->Document().LoadChannelList(path);
+        FMain->UpdateActions();
+        const auto selected = [this] { return SelectedRow(); };
+        const Qt::Key F3 = Qt::Key_F3, F6 = Qt::Key_F6, F7 = Qt::Key_F7, F8 = Qt::Key_F8,
+                      F12 = Qt::Key_F12;
+
+        // The main window's GoTo window: its "Checked (F12)" box is hidden, so F12 goes on
+        // to the main window like any key and ticks nothing.
+        MainTreeView().Select(Tree().NodeIndex(0));
+        QVERIFY(Trigger("actGoTo"));
+        TfrmGoTo* goTo = FMain->GoToWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(goTo));
+        QCOMPARE(PressEach(goTo,
+                           {F8, F8, F8, Qt::CTRL | F7, Qt::CTRL | F6, Qt::CTRL | F6, F7,
+                            Qt::CTRL | F3, F12},
+                           selected),
+                 QList<int>({1, 3, 5, 3, 4, 4, 3, 2, 2}));
+        QCOMPARE(Ticked(), QString());
+        // The buttons follow the node the last press landed on.
+        QVERIFY(goTo->btnPrevFTA->isEnabled());
+        QVERIFY(goTo->btnNextTV->isEnabled());
+        QVERIFY(!goTo->btnPrevRadio->isEnabled());
+        QVERIFY(Trigger("actViewGoTo"));
+
+        // The check window passes every key on to the main window.
+        MainTreeView().Select(Tree().NodeIndex(0));
+        QVERIFY(Trigger("actChecking"));
+        TfrmChecking* checking = FMain->CheckingWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(checking));
+        checking->tvChecking->setFocus();
+        QCOMPARE(PressEach(checking, {F8, F8, F8, Qt::CTRL | F8, Qt::CTRL | F7, F7}, selected),
+                 QList<int>({1, 3, 5, 6, 5, 3}));
+        QVERIFY(Trigger("actViewChecking"));
+
+        // Search: letters typed through the window narrow it, F8 and F7 step, F12 ticks.
+        QList<int> rows;
+        const auto searched = WhenModal([&](QWidget* modal) {
+            auto* search = qobject_cast<TfrmSearch*>(modal);
+            QVERIFY(search);
+            search->edtChannelName->setFocus();
+            rows = PressEach(search, {Qt::Key_T, Qt::Key_A, F8, F8, F8, F8, F7, F12}, selected);
+        });
+        QVERIFY(Trigger("actSearch"));
+        QVERIFY(*searched);
+        QCOMPARE(rows, QList<int>({1, 1, 3, 5, 6, 6, 5, 5}));
+        QCOMPARE(Ticked(), QStringLiteral("Zeta"));
+    }
+
+    void helpInTheRestoreWindowsCheckWindowOpensTheCheckPage() {
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+        Load();
+        Settings().ConfirmDeleteChecked = false;
+        Tree().CheckNode(1);
+        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
+        FMain->UpdateActions();
+
+        std::shared_ptr<bool> checked;
+        const auto restored = WhenModal([&checked](QWidget* modal) {
+            auto* restore = qobject_cast<TfrmRestore*>(modal);
+            QVERIFY(restore);
+            QVERIFY(restore->actChecking->isEnabled());
+            checked = WhenModal([](QWidget* window) {
+                QVERIFY(qobject_cast<TfrmChecking*>(window));
+                QTest::keyClick(window->windowHandle(), Qt::Key_F1);
+                QTRY_VERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
+            });
+            restore->actChecking->trigger();
+        });
+        QVERIFY(Trigger("actRestoreDeleted"));
+        QVERIFY(*restored);
+        QVERIFY(checked && *checked);
+        QVERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
+        QVERIFY(!HelpWindowsManager().IsLaunched(hpMain));
+        QVERIFY(!HelpWindowsManager().IsLaunched(hpRestore));
+        HelpWindowsManager().CloseAll();
+    }
+
+    void goToWindowFollowsTheMainTreeAgainAfterTheRestoreWindow() {
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        // Main tree after the delete: A, C, D (radio); the restore tree: B alone.
+        Load();
+        Settings().ConfirmDeleteChecked = false;
+        Tree().CheckNode(1);
+        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
+        FMain->UpdateActions();
+        MainTreeView().Select(Tree().NodeIndex(0));
+        QVERIFY(Trigger("actGoTo"));
+        TfrmGoTo* goTo = FMain->GoToWindow();
+        QVERIFY(goTo->btnNextTV->isEnabled());
+        QVERIFY(goTo->btnNextRadio->isEnabled());
+
+        bool nextTVDuring = true;
+        const auto restored = WhenModal([&](QWidget* modal) {
+            auto* restore = qobject_cast<TfrmRestore*>(modal);
+            QVERIFY(restore);
+            // A tick command of the main window, run on the restore tree, refreshes the
+            // GoTo window for that tree: nothing to jump to beside its one channel.
+            restore->actCheckAll->trigger();
+            nextTVDuring = goTo->btnNextTV->isEnabled();
+            QTest::keyClick(restore->windowHandle(), Qt::Key_Escape);
+            QVERIFY(!restore->isVisible());
+        });
+        QVERIFY(Trigger("actRestoreDeleted"));
+        QVERIFY(*restored);
+        QVERIFY(!nextTVDuring);
+        // Closed again: the buttons are those of the main tree's selection.
+        QVERIFY(ActiveTreeView() == MainTreeView());
+        QCOMPARE(SelectedRow(), 0);
+        QVERIFY(goTo->btnNextTV->isEnabled());
+        QVERIFY(goTo->btnNextRadio->isEnabled());
+        QVERIFY(!goTo->btnPrevTV->isEnabled());
+        QVERIFY(!goTo->btnNextEncrypted->isEnabled());
     }
 };
 

@@ -74,17 +74,61 @@ QPoint TickBoxCentre(QTreeWidget* tree, QTreeWidgetItem* item) {
         .center();
 }
 
-// Runs body once the next modal window is open, then closes it.
-void WhenModal(std::function<void(QWidget*)> body) {
-    QTimer::singleShot(0, [body] {
+// Runs body in the next modal window once it is open, then closes it. The flag tells the
+// caller that the body ran; no modal window at all fails the test.
+std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> body) {
+    auto ran = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [body, ran] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            qWarning("no modal window");
-            return;
-        }
+        if (!modal)
+            QFAIL("no modal window opened");
         body(modal);
+        *ran = true;
         modal->close();
     });
+    return ran;
+}
+
+// Key presses as the table columns hold them: key and modifiers in one number.
+QList<int> Presses(std::initializer_list<QKeyCombination> keys) {
+    QList<int> presses;
+    for (const QKeyCombination key : keys)
+        presses.append(key.toCombined());
+    return presses;
+}
+
+// Presses the keys one after the other through the window's own handle, as the window
+// system delivers them, and gives what `after` reads after each press.
+template <typename T>
+QList<T> PressEach(QWidget& window, const QList<int>& presses, const std::function<T()>& after) {
+    QList<T> seen;
+    for (const int press : presses) {
+        const QKeyCombination key = QKeyCombination::fromCombined(press);
+        QTest::keyClick(window.windowHandle(), key.key(), key.keyboardModifiers());
+        seen.append(after());
+    }
+    return seen;
+}
+
+// Ten channels for the jumps: each property several times, so that every key can land on
+// a channel more than once in a row.
+//   row:        0   1   2   3   4   5   6   7   8   9
+//   video:      tv  r   tv  r   tv  tv  r   tv  r   tv
+//   encrypted:  .   .   x   .   .   x   .   .   x   .
+//   bookmark:   .   x   .   .   x   .   .   x   .   .
+//   ticked:     .   .   .   x   .   .   x   .   .   .
+void BuildJumpList(TTreeFixture& f) {
+    const bool video[] = {true, false, true, false, true, true, false, true, false, true};
+    for (int row = 0; row < 10; ++row)
+        f.List.Add(Channel(QStringLiteral("c%1").arg(row))
+                       .Video(video[row])
+                       .Encrypted(row == 2 || row == 5 || row == 8)
+                       .Channel());
+    f.Build();
+    for (const int row : {1, 4, 7})
+        f.Model.ChannelAt(row)->IsBookMarked = true;
+    for (const int row : {3, 6})
+        f.Model.CheckNode(row);
 }
 
 } // namespace
@@ -119,6 +163,10 @@ private Q_SLOTS:
     void goToCheckedBoxAndF12();
     void searchSelectsFirstMatchAndSteps();
     void searchIgnoresCaseOfAsciiLettersOnly();
+    void jumpKeysMoveTheSelectionAtEveryPress_data();
+    void jumpKeysMoveTheSelectionAtEveryPress();
+    void goToF12TicksAtEveryPressInAModalInstance();
+    void searchKeysStepAtEveryPress();
 };
 
 void TestSelectionWindows::checkingWindowTicksByClickAndSpaceAndResetsAfterCheck() {
@@ -234,12 +282,13 @@ void TestSelectionWindows::checkingWindowModalInstanceActsOnItsTreeOnly() {
     Settings().frmCheckingVisible = true;
 
     TfrmChecking window;
-    WhenModal([&window](QWidget* modal) {
+    const auto ran = WhenModal([&window](QWidget* modal) {
         QCOMPARE(modal, &window);
         window.ItemOf(cpTV)->setCheckState(0, Qt::Checked);
         window.btnCheck->click();
     });
     window.ShowModal();
+    QVERIFY(*ran);
 
     QCOMPARE(Ticked(restore.Model), QStringLiteral("restoreTV"));
     QCOMPARE(Ticked(f.Model), QString());
@@ -462,7 +511,7 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
     Settings().frmGoToVisible = true;
     TfrmGoTo modal;
     modal.SetCheckedBoxVisible(true);
-    WhenModal([&modal, &f](QWidget*) {
+    const auto ran = WhenModal([&modal, &f](QWidget*) {
         QVERIFY(modal.chbChecked->isVisible());
         QVERIFY(modal.chbChecked->isChecked());
         QTest::keyClick(&modal, Qt::Key_F12);
@@ -480,6 +529,7 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
         QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
     });
     modal.ShowModal();
+    QVERIFY(*ran);
     QVERIFY(Settings().frmGoToVisible);
 }
 
@@ -573,6 +623,146 @@ void TestSelectionWindows::searchIgnoresCaseOfAsciiLettersOnly() {
     f.Select(0);
     window.RefreshButtons();
     QVERIFY(!window.btnNext->isEnabled());
+}
+
+void TestSelectionWindows::jumpKeysMoveTheSelectionAtEveryPress_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<int>>("presses");
+    QTest::addColumn<QList<int>>("rows"); // the selected row after each press
+
+    const Qt::Key F3 = Qt::Key_F3, F4 = Qt::Key_F4, F5 = Qt::Key_F5, F6 = Qt::Key_F6,
+                  F7 = Qt::Key_F7, F8 = Qt::Key_F8;
+    const auto ctrl = [](Qt::Key key) { return QKeyCombination(Qt::ControlModifier, key); };
+    // The GoTo window and the check window both pass the jump keys on to the main window.
+    for (const char* window : {"GoTo", "Checking"}) {
+        const auto row = [window](const char* name) -> QTestData& {
+            return QTest::addRow("%s: %s", window, name) << QString::fromLatin1(window);
+        };
+        row("F8 up to the last") << 0 << Presses({F8, F8, F8, F8}) << QList<int>{2, 5, 8, 8};
+        row("F7 back to the first") << 9 << Presses({F7, F7, F7, F7}) << QList<int>{8, 5, 2, 2};
+        row("F4 and F3") << 0 << Presses({F4, F4, F4, F3, F3}) << QList<int>{1, 4, 7, 4, 1};
+        row("F6 and F5") << 0 << Presses({F6, F6, F6, F5}) << QList<int>{3, 6, 6, 3};
+        row("Ctrl+F4 and Ctrl+F3")
+            << 1
+            << Presses({ctrl(Qt::Key_F4), ctrl(Qt::Key_F4), ctrl(Qt::Key_F4), ctrl(Qt::Key_F3)})
+            << QList<int>{3, 4, 6, 4};
+        row("Ctrl+F6 and Ctrl+F5")
+            << 0
+            << Presses({ctrl(Qt::Key_F6), ctrl(Qt::Key_F6), ctrl(Qt::Key_F6), ctrl(Qt::Key_F5)})
+            << QList<int>{1, 3, 6, 3};
+        row("Ctrl+F8 and Ctrl+F7")
+            << 0
+            << Presses({ctrl(Qt::Key_F8), ctrl(Qt::Key_F8), ctrl(Qt::Key_F8), ctrl(Qt::Key_F7)})
+            << QList<int>{2, 4, 5, 4};
+        row("plain and Ctrl mixed")
+            << 0 << Presses({F8, ctrl(Qt::Key_F8), F8, ctrl(Qt::Key_F6), F4, ctrl(Qt::Key_F3)})
+            << QList<int>{2, 4, 5, 6, 7, 6};
+    }
+}
+
+void TestSelectionWindows::jumpKeysMoveTheSelectionAtEveryPress() {
+    QFETCH(QString, window);
+    QFETCH(int, start);
+    QFETCH(QList<int>, presses);
+    QFETCH(QList<int>, rows);
+    TTreeFixture& f = MainFixture();
+    BuildJumpList(f);
+    SetMainTreeView(f.Tree());
+    f.Select(start);
+
+    std::unique_ptr<QDialog> dialog;
+    if (window == QLatin1String("GoTo"))
+        dialog = std::make_unique<TfrmGoTo>();
+    else
+        dialog = std::make_unique<TfrmChecking>();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    QCOMPARE(PressEach<int>(*dialog, presses, [&f] { return f.SelectedRow(); }), rows);
+
+    if (auto* goTo = qobject_cast<TfrmGoTo*>(dialog.get())) {
+        // The buttons follow the node the last press landed on.
+        const int last = rows.constLast();
+        QCOMPARE(goTo->btnNextEncrypted->isEnabled(), last < 8);
+        QCOMPARE(goTo->btnPrevEncrypted->isEnabled(), last > 2);
+    }
+}
+
+void TestSelectionWindows::goToF12TicksAtEveryPressInAModalInstance() {
+    TTreeFixture& f = MainFixture();
+    BuildJumpList(f);
+    SetMainTreeView(f.Tree());
+    f.Model.UncheckNode(3);
+    f.Model.UncheckNode(6);
+    f.Select(2);
+
+    // The modal instance another window opens, with its "Checked (F12)" box.
+    TfrmGoTo window;
+    window.SetCheckedBoxVisible(true);
+    QStringList ticked;
+    QList<bool> box;
+    const auto ran = WhenModal([&](QWidget* modal) {
+        QCOMPARE(modal, &window);
+        const QList<int> presses = Presses({Qt::Key_F12, Qt::Key_F12, Qt::Key_F12, Qt::Key_F8,
+                                            Qt::Key_F12, Qt::Key_F7, Qt::Key_F12});
+        PressEach<int>(window, presses, [&] {
+            ticked.append(Ticked(f.Model));
+            box.append(window.chbChecked->isChecked());
+            return f.SelectedRow();
+        });
+    });
+    window.ShowModal();
+    QVERIFY(*ran);
+    QCOMPARE(ticked, QStringList({QStringLiteral("c2"), QString(), QStringLiteral("c2"),
+                                  QStringLiteral("c2"), QStringLiteral("c2 c5"),
+                                  QStringLiteral("c2 c5"), QStringLiteral("c5")}));
+    // The box shows the tick of the node landed on without changing it.
+    QCOMPARE(box, QList<bool>({true, false, true, false, true, true, false}));
+}
+
+void TestSelectionWindows::searchKeysStepAtEveryPress() {
+    TTreeFixture& f = MainFixture();
+    for (const char* name :
+         {"Das Erste", "ZDF", "Erste HD", "arte", "Erster Kanal", "Sport", "erste Wahl"})
+        f.List.Add(Channel(QString::fromLatin1(name)).Video().Channel());
+    f.Build();
+    SetMainTreeView(f.Tree());
+    f.Select(5);
+
+    TfrmSearch window;
+    const auto ran = WhenModal([&](QWidget* modal) {
+        QCOMPARE(modal, &window);
+        window.edtChannelName->setFocus();
+        // Typed into the name box through the window: each letter narrows the search.
+        const QList<int> typed = PressEach<int>(window, Presses({Qt::Key_E, Qt::Key_R}),
+                                                [&] { return f.SelectedRow(); });
+        QCOMPARE(window.edtChannelName->text(), QStringLiteral("er"));
+        QCOMPARE(typed, QList<int>({0, 0}));
+
+        const QList<int> presses =
+            Presses({Qt::Key_F8, Qt::Key_F8, Qt::Key_F8, Qt::Key_F8, Qt::Key_F7, Qt::Key_F7,
+                     Qt::Key_F12, Qt::Key_F12, Qt::Key_F12, Qt::Key_F8});
+        QStringList ticked;
+        const QList<int> rows = PressEach<int>(window, presses, [&] {
+            ticked.append(Ticked(f.Model));
+            return f.SelectedRow();
+        });
+        QCOMPARE(rows, QList<int>({2, 4, 6, 6, 4, 2, 2, 2, 2, 4}));
+        QCOMPARE(ticked, QStringList({QString(), QString(), QString(), QString(), QString(),
+                                      QString(), QStringLiteral("Erste HD"), QString(),
+                                      QStringLiteral("Erste HD"), QStringLiteral("Erste HD")}));
+        // With the selection on the last match, F8 has nothing to go to.
+        QTest::keyClick(window.windowHandle(), Qt::Key_F8);
+        QTest::keyClick(window.windowHandle(), Qt::Key_F8);
+        QCOMPARE(f.SelectedRow(), 6);
+        QVERIFY(!window.btnNext->isEnabled());
+        QVERIFY(window.btnPrev->isEnabled());
+        // Esc closes the window, pressed like any other key.
+        QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+    });
+    window.exec();
+    QVERIFY(*ran);
 }
 
 QTEST_MAIN(TestSelectionWindows)
