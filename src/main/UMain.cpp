@@ -14,6 +14,7 @@
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
 #include "main/UInformation.h"
+#include "main/UStructureTreeView.h"
 #include "restore/URestore.h"
 #include "selection/UCheckCategories.h"
 #include "selection/UChecking.h"
@@ -58,20 +59,6 @@ constexpr int MinimumPaneWidth = 60;
 constexpr int HappyPanelWidth = 20;
 constexpr int ToolButtonWidth = 87;
 constexpr int ToolButtonHeight = 52;
-
-// The structure pane. Its rows all have one height and none is edited in place, and a
-// change of data never adds or removes rows; yet Qt would look up every changed row among
-// the laid-out ones (a search through all of them for a row in a closed branch) and measure
-// it. Repainting what is visible is all such a change needs.
-class TStructureTreeView : public QTreeView {
-public:
-    using QTreeView::QTreeView;
-
-protected:
-    void dataChanged(const QModelIndex&, const QModelIndex&, const QList<int>&) override {
-        viewport()->update();
-    }
-};
 
 } // namespace
 

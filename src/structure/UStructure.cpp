@@ -535,6 +535,7 @@ QVariant TStructureModel::data(const QModelIndex& index, int role) const {
     int image = 10;
     int selectedImage = 10;
     TChannel* channel = nullptr;
+    int no = -1;
     if (id == 0) {
         text = roots[static_cast<size_t>(index.row())]->Name;
     } else if ((id >> 32) == 0) {
@@ -550,6 +551,7 @@ QVariant TStructureModel::data(const QModelIndex& index, int role) const {
                                            ->Categories[static_cast<size_t>(c)]
                                            ->Channels[static_cast<size_t>(index.row())];
         channel = helper.Channel;
+        no = helper.No;
         text =
             QLatin1Char('[') + QString::number(helper.No) + QStringLiteral("] ") + channel->Name();
         image = TChannelTreeModel::NodeImageOf(*channel);
@@ -567,6 +569,8 @@ QVariant TStructureModel::data(const QModelIndex& index, int role) const {
         return image;
     case LevelRole:
         return level;
+    case ChannelNoRole:
+        return channel ? QVariant(no) : QVariant();
     default:
         return QVariant();
     }

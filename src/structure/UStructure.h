@@ -169,6 +169,7 @@ public:
         ChannelRole = Qt::UserRole + 1, // TChannel* as quintptr for channel rows
         NodeImageRole,                  // 10 root, 11 category, 1..8 channel
         LevelRole,                      // 0 root, 1 category, 2 channel
+        ChannelNoRole,                  // the channel's row when the structure was built
     };
     using TDecorationProvider = std::function<QVariant(int nodeImage, int selectedImage)>;
 
