@@ -75,15 +75,16 @@ void WriteImage(QFile& file, const QString& fileName, const QByteArray& image) {
     }
     if (!file.flush())
         RaiseWriteError(fileName, file.errorString());
-    // A full disk may take every byte into its cache and refuse them only here.
-    if (fault.SyncError != 0)
-        RaiseWriteError(fileName, SystemErrorText(fault.SyncError));
+    // A full disk may take every byte into its cache and refuse them only here (the test seam
+    // answers in its place). The bytes must be on the disk before the rename makes them the
+    // file: a crash in between must leave the old file, never an empty new one.
+    int syncError = fault.SyncError;
 #ifdef Q_OS_UNIX
-    // The bytes must be on the disk before the rename makes them the file: a crash in
-    // between must leave the old file, never an empty new one.
-    if (::fsync(file.handle()) != 0)
-        RaiseWriteError(fileName, SystemErrorText(errno));
+    if (syncError == 0 && ::fsync(file.handle()) != 0)
+        syncError = errno;
 #endif
+    if (syncError != 0)
+        RaiseWriteError(fileName, SystemErrorText(syncError));
 }
 
 // Compares the file with the image through one small buffer: a second whole image in memory
