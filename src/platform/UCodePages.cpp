@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 namespace {
@@ -27,6 +28,8 @@ struct TConverters {
     std::array<char16_t, 256> Table{};
     // For a built-in table: the characters below this one are their own byte.
     char16_t EncodableBelow = 0;
+    // For a multi-byte code page: the last byte of the letter "A", which ends every encoding.
+    std::optional<char> LetterA;
 
     bool Valid() const { return Kind != TConverterKind::None; }
 };
@@ -146,6 +149,12 @@ std::unique_ptr<TConverters> MakeConverters(int codePage) {
     if (c->Encoder.isValid() && c->Decoder.isValid()) {
         c->Kind = TConverterKind::Library;
         c->SingleByte = MakeSingleByteTable(*c);
+        if (!c->SingleByte) {
+            const QByteArray letter = c->Encoder.encode(u"A");
+            c->Encoder.resetState();
+            if (!letter.isEmpty())
+                c->LetterA = letter.back();
+        }
     }
     return c;
 }
@@ -203,11 +212,10 @@ QByteArray Encode(TConverters& c, QStringView text) {
     // A stateful code page (ISO-2022, HZ, UTF-7) must end its bytes in its initial state, and
     // the encoder only returns there when more text follows: so an "A" follows, whose own
     // byte, the last one, is then taken off again. Any other code page just adds that byte.
+    if (!c.LetterA)
+        return c.Encoder.encode(text);
     QByteArray bytes = c.Encoder.encode(text.toString() + u'A');
-    c.Encoder.resetState();
-    const QByteArray letter = c.Encoder.encode(u"A");
-    c.Encoder.resetState();
-    if (!letter.isEmpty() && bytes.endsWith(letter.back()))
+    if (bytes.endsWith(*c.LetterA))
         bytes.chop(1);
     return bytes;
 }
