@@ -19,8 +19,9 @@
 
 namespace {
 
-// Code pages the names may be read in: single-byte, multi-byte and UTF-8.
-constexpr int CodePages[] = {1252, 1251, 932, 936, 949, 950, 65001, 874, 1258};
+// Code pages the names may be read in: single-byte, multi-byte, UTF-8, the two this program
+// converts alone (Latin-1, ASCII) and a stateful one (ISO-2022-JP).
+constexpr int CodePages[] = {1252, 1251, 932, 936, 949, 950, 65001, 874, 1258, 28591, 20127, 50220};
 int g_codePage = 1252;
 
 void Check(bool condition, const char* what) {
@@ -43,8 +44,12 @@ void TouchEveryGetter(const TChannels& list) {
         text += c.Language();
         text += c.IPText();
         text += c.NidTidSidTuner();
-        Check(c.RootBytes().size() <= 25 + 48, "root bytes stay in the record");
-        Check(c.NameBytes().size() <= 25 + 48, "name bytes stay in the record");
+        // A length byte above 25 is clamped to the field; only the channel name spans the
+        // name field and the tails behind root and category (24 bytes each at most).
+        Check(c.RootBytes().size() <= 25, "root bytes stay in the root field");
+        Check(c.CategoryBytes().size() <= 25, "category bytes stay in the category field");
+        Check(c.NameBytes().size() <= 25 + 24 + 24, "name bytes stay in the three fields");
+        Check(c.Language().size() <= 3, "a language code has three letters at most");
         (void)c.FreeBytes();
         (void)c.EPGChannelID();
         // Every single property, every one at once, and the bits beyond the last property.

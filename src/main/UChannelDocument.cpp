@@ -11,6 +11,7 @@
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -249,8 +250,7 @@ void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
             AppendRecord(image, *sub);
     }
     WriteFileAtomically(path, image);
-
-    SetChannelsModified(false);
+    // The list now lives under this name, whatever becomes of its companion.
     SetFileName(path);
 
     QByteArray deletedImage = HeaderImage(*FChannels, 0);
@@ -271,6 +271,9 @@ void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
         WriteFileAtomically(deletedPath, deletedImage);
     else if (Exists(deletedPath))
         QFile::remove(deletedPath);
+    // Only now is every change on disk: a failed companion keeps the mark, so that the
+    // deleted channels are not lost at exit without the question about unsaved changes.
+    SetChannelsModified(false);
 
     if (showInfo)
         ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
@@ -289,8 +292,28 @@ void TChannelDocument::SaveCheckedToFile(const QString& path, bool showInfo) {
             AppendRecord(image, *sub);
     }
     WriteFileAtomically(path, image);
+
+    // Ticked channels are saved without deleted channels. A companion left from an older list
+    // of this name would join the new list at its next load with channels it never had.
+    const QString deletedPath = DeletedFileName(path);
+    const bool staleCompanion = !SamePath(deletedPath, path) && IsFile(deletedPath);
+    if (staleCompanion && !QFile::remove(deletedPath))
+        throw EFCreateError(
+            QStringLiteral("Cannot remove file \"%1\", which belongs to the "
+                           "list that \"%2\" replaced. Remove it, or its "
+                           "deleted channels join that list when it is opened.")
+                .arg(QDir::toNativeSeparators(deletedPath), QDir::toNativeSeparators(path)));
+    const QString removedNote =
+        staleCompanion ? QStringLiteral("The deleted channels file %1 of the list it replaced "
+                                        "was removed: checked channels are saved without "
+                                        "deleted channels.")
+                             .arg(QDir::toNativeSeparators(deletedPath))
+                       : QString();
     if (showInfo)
-        ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
+        ShowInfoMessage(path + QStringLiteral("\r\nSaved.") +
+                        (removedNote.isEmpty() ? QString() : QStringLiteral("\r\n") + removedNote));
+    else if (!removedNote.isEmpty())
+        ShowInfoMessage(removedNote);
 }
 
 // --- Backups ---------------------------------------------------------------------------------

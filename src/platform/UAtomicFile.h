@@ -18,3 +18,6 @@ void SetNextWriteFailureAfter(qint64 bytes);
 // The same for the write that follows writesBefore successful ones, for commands that
 // write several files in a row.
 void SetWriteFailureAfter(qint64 bytes, int writesBefore);
+// The same at the step where the written bytes are flushed to the disk, which fails with
+// that system error (ENOSPC: a full disk that took every byte into its cache). 0: none.
+void SetWriteFailureAtSync(int systemError, int writesBefore = 0);

@@ -4,22 +4,85 @@
 #include <QStringEncoder>
 
 #include <array>
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 namespace {
 
+// How a code page is converted: through the converter library by name, or by this file
+// alone for the code pages that are one byte per character with a fixed table (Latin-1 and
+// ASCII), which work even where the library has no converters at all.
+enum class TConverterKind { None, Library, BuiltInTable };
+
 // One encoder and decoder per code page, made once: opening a converter costs far more
 // than converting a short name, and names are converted in loops over the whole list.
 struct TConverters {
-    bool Valid = false;
+    TConverterKind Kind = TConverterKind::None;
     QStringEncoder Encoder;
     QStringDecoder Decoder;
     // Set when every byte stands for one character on its own, whatever follows it: then a
     // table lookup per byte decodes exactly as the converter does, many times faster.
     bool SingleByte = false;
     std::array<char16_t, 256> Table{};
+    // For a built-in table: the characters below this one are their own byte.
+    char16_t EncodableBelow = 0;
+    // For a multi-byte code page: the last byte of the letter "A", which ends every encoding.
+    std::optional<char> LetterA;
+
+    bool Valid() const { return Kind != TConverterKind::None; }
 };
+
+// Windows code pages and the names the converter library knows them by. A number that is not
+// here is asked for as "windows-N", the name of the ANSI, most OEM and the Mac pages.
+struct TLibraryName {
+    int CodePage;
+    const char* Name;
+};
+constexpr TLibraryName LibraryNames[] = {
+    {37, "ibm-37"},         {500, "ibm-500"},           {708, "ASMO-708"},
+    {860, "ibm-860"},       {863, "ibm-863"},           {864, "ibm-864"},
+    {865, "ibm-865"},       {870, "ibm-870"},           {875, "ibm-875"},
+    {1026, "ibm-1026"},     {1047, "ibm-1047"},         {1140, "ibm-1140"},
+    {1141, "ibm-1141"},     {1142, "ibm-1142"},         {1143, "ibm-1143"},
+    {1144, "ibm-1144"},     {1145, "ibm-1145"},         {1146, "ibm-1146"},
+    {1147, "ibm-1147"},     {1148, "ibm-1148"},         {1149, "ibm-1149"},
+    {20273, "ibm-273"},     {20277, "ibm-277"},         {20278, "ibm-278"},
+    {20280, "ibm-280"},     {20284, "ibm-284"},         {20285, "ibm-285"},
+    {20290, "ibm-290"},     {20297, "ibm-297"},         {20420, "ibm-420"},
+    {20424, "ibm-424"},     {20838, "ibm-838"},         {20866, "KOI8-R"},
+    {20871, "ibm-871"},     {20932, "EUC-JP"},          {21025, "ibm-1025"},
+    {21866, "KOI8-U"},      {28592, "ISO-8859-2"},      {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},      {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},      {28599, "ISO-8859-9"},
+    {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"},     {38598, "ISO-8859-8-I"},
+    {50220, "ISO-2022-JP"}, {50221, "x-windows-50221"}, {50222, "JIS7"},
+    {50225, "ISO-2022-KR"}, {50227, "ISO-2022-CN"},     {51932, "EUC-JP"},
+    {51936, "GB2312"},      {51949, "EUC-KR"},          {52936, "HZ-GB-2312"},
+    {54936, "GB18030"},     {65000, "UTF-7"},
+};
+
+constexpr int Latin1CodePage = 28591;
+constexpr int AsciiCodePage = 20127;
+constexpr int Utf8CodePage = 65001;
+
+QByteArray LibraryName(int codePage) {
+    for (const TLibraryName& entry : LibraryNames)
+        if (entry.CodePage == codePage)
+            return QByteArray(entry.Name);
+    return QByteArrayLiteral("windows-") + QByteArray::number(codePage);
+}
+
+// Code pages whose bytes are not 8-bit text: Windows refuses them for names as well.
+bool IsWideCodePage(int codePage) {
+    return codePage == 1200 || codePage == 1201 || codePage == 12000 || codePage == 12001;
+}
+
+// Off only in tests that stand for a system whose Qt has no converter library; a change
+// makes every thread's converters anew.
+bool GLibraryAvailable = true;
+std::atomic<int> GConvertersGeneration{0};
 
 QString DecodeWithConverter(TConverters& c, QByteArrayView bytes) {
     c.Decoder.resetState();
@@ -53,55 +116,108 @@ bool MakeSingleByteTable(TConverters& c) {
     return true;
 }
 
-QByteArray ConverterName(int codePage) {
-    if (codePage == 65001)
-        return QByteArrayLiteral("UTF-8");
-    return QByteArrayLiteral("windows-") + QByteArray::number(codePage);
+// Latin-1 is every byte as the character of that number; ASCII is the lower half of it, and a
+// byte of the upper half, which it does not define, reads as the replacement character.
+void MakeBuiltInTable(TConverters& c, char16_t encodableBelow) {
+    c.Kind = TConverterKind::BuiltInTable;
+    c.SingleByte = true;
+    c.EncodableBelow = encodableBelow;
+    for (int b = 0; b < 256; ++b)
+        c.Table[size_t(b)] =
+            b < encodableBelow ? char16_t(b) : char16_t(QChar::ReplacementCharacter);
 }
 
-// Code pages whose bytes are not 8-bit text: Windows refuses them for names as well.
-bool IsWideCodePage(int codePage) {
-    return codePage == 1200 || codePage == 1201 || codePage == 12000 || codePage == 12001;
+std::unique_ptr<TConverters> MakeConverters(int codePage) {
+    auto c = std::make_unique<TConverters>();
+    if (codePage == Latin1CodePage) {
+        MakeBuiltInTable(*c, 0x100);
+        return c;
+    }
+    if (codePage == AsciiCodePage) {
+        MakeBuiltInTable(*c, 0x80);
+        return c;
+    }
+    if (codePage == Utf8CodePage) {
+        // Qt converts UTF-8 itself, library or not.
+        c->Encoder = QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        c->Decoder = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    } else if (codePage > 0 && !IsWideCodePage(codePage) && GLibraryAvailable) {
+        const QByteArray name = LibraryName(codePage);
+        c->Encoder = QStringEncoder(name.constData(), QStringConverter::Flag::Stateless);
+        c->Decoder = QStringDecoder(name.constData(), QStringConverter::Flag::Stateless);
+    }
+    if (c->Encoder.isValid() && c->Decoder.isValid()) {
+        c->Kind = TConverterKind::Library;
+        c->SingleByte = MakeSingleByteTable(*c);
+        if (!c->SingleByte) {
+            const QByteArray letter = c->Encoder.encode(u"A");
+            c->Encoder.resetState();
+            if (!letter.isEmpty())
+                c->LetterA = letter.back();
+        }
+    }
+    return c;
 }
 
 TConverters& ConvertersFor(int codePage) {
     thread_local std::unordered_map<int, std::unique_ptr<TConverters>> cache;
+    thread_local int generation = 0;
     // Loops over the list ask for the same code page again and again.
     thread_local int lastCodePage = 0;
     thread_local TConverters* last = nullptr;
+    if (generation != GConvertersGeneration.load()) {
+        cache.clear();
+        last = nullptr;
+        generation = GConvertersGeneration.load();
+    }
     if (last && codePage == lastCodePage)
         return *last;
     auto it = cache.find(codePage);
-    if (it != cache.end()) {
-        lastCodePage = codePage;
-        last = it->second.get();
-        return *last;
-    }
-    auto converters = std::make_unique<TConverters>();
-    if (codePage > 0 && !IsWideCodePage(codePage)) {
-        const QByteArray name = ConverterName(codePage);
-        converters->Encoder = QStringEncoder(name.constData(), QStringConverter::Flag::Stateless);
-        converters->Decoder = QStringDecoder(name.constData(), QStringConverter::Flag::Stateless);
-        converters->Valid = converters->Encoder.isValid() && converters->Decoder.isValid();
-        if (converters->Valid)
-            converters->SingleByte = MakeSingleByteTable(*converters);
-    }
-    return *cache.emplace(codePage, std::move(converters)).first->second;
+    if (it == cache.end())
+        it = cache.emplace(codePage, MakeConverters(codePage)).first;
+    lastCodePage = codePage;
+    last = it->second.get();
+    return *last;
 }
 
+// The code page itself, else the system's, else Windows' western page, and at the very last
+// Latin-1, which needs nothing: a name never decodes to nothing.
 TConverters& UsableConverters(int codePage) {
-    TConverters& converters = ConvertersFor(codePage);
-    if (converters.Valid)
-        return converters;
-    TConverters& fallback = ConvertersFor(SystemAnsiCodePage());
-    if (fallback.Valid)
-        return fallback;
-    return ConvertersFor(1252);
+    for (const int candidate : {codePage, SystemAnsiCodePage(), 1252}) {
+        TConverters& converters = ConvertersFor(candidate);
+        if (converters.Valid())
+            return converters;
+    }
+    return ConvertersFor(Latin1CodePage);
+}
+
+QByteArray EncodeBuiltIn(const TConverters& c, QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        // A character outside the BMP is one character: one "?".
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate())
+            ++i;
+        bytes += unit < c.EncodableBelow ? static_cast<char>(unit) : '?';
+    }
+    return bytes;
 }
 
 QByteArray Encode(TConverters& c, QStringView text) {
     c.Encoder.resetState();
-    return c.Encoder.encode(text);
+    if (c.SingleByte)
+        return c.Encoder.encode(text);
+    // A stateful code page (ISO-2022, HZ, UTF-7) must end its bytes in its initial state, and
+    // the encoder only returns there when more text follows: so an "A" follows, whose own
+    // byte, the last one, is then taken off again. Any other code page just adds that byte.
+    if (!c.LetterA)
+        return c.Encoder.encode(text);
+    QByteArray bytes = c.Encoder.encode(text.toString() + u'A');
+    if (bytes.endsWith(*c.LetterA))
+        bytes.chop(1);
+    return bytes;
 }
 
 QString Decode(TConverters& c, QByteArrayView bytes) {
@@ -115,6 +231,11 @@ QString Decode(TConverters& c, QByteArrayView bytes) {
 }
 
 } // namespace
+
+void SetCodePageLibraryAvailable(bool available) {
+    GLibraryAvailable = available;
+    ++GConvertersGeneration;
+}
 
 int AnsiCodePageForLocale(const QLocale& locale) {
     switch (locale.language()) {
@@ -184,13 +305,15 @@ int SystemAnsiCodePage() {
 }
 
 bool IsKnownCodePage(int codePage) {
-    return ConvertersFor(codePage).Valid;
+    return ConvertersFor(codePage).Valid();
 }
 
 QByteArray EncodeToCodePage(QStringView text, int codePage) {
     if (text.isEmpty())
         return {};
     TConverters& c = UsableConverters(codePage);
+    if (c.Kind == TConverterKind::BuiltInTable)
+        return EncodeBuiltIn(c, text);
     // A conversion that reads back unchanged held every character. Otherwise each
     // character that does not survive on its own becomes one "?", as Windows replaces it;
     // the converter's own substitution bytes differ per code page and may take two bytes.

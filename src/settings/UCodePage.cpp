@@ -96,27 +96,29 @@ void TfrmCodePage::ControlChanged() {
 }
 
 void TfrmCodePage::btnOKClick() {
-    // A number that cannot be a code page would garble every name later, so it is refused here
-    // and nothing changes until the user corrects it or cancels.
+    // A forced number that cannot be a code page would garble every name later, so it is
+    // refused here and nothing changes until the user corrects it or cancels. With the
+    // system's code page chosen the number is not used, and any number in the box will do.
+    const bool forcedChosen = FItems->checkedId() == 1;
     const QString text = edtCodePage->text();
     int forced = -1;
-    if (!text.isEmpty()) {
-        bool ok = false;
-        forced = text.toInt(&ok);
-        if (!ok) {
-            ShowErrorMessage(
-                QStringLiteral("%1 is not a valid code page number: it is too large.").arg(text));
-            return;
-        }
-        if (!IsKnownCodePage(forced)) {
-            ShowErrorMessage(
-                QStringLiteral("Code page %1 is not known on this system.").arg(forced));
-            return;
-        }
+    bool isNumber = true;
+    if (!text.isEmpty())
+        forced = text.toInt(&isNumber);
+    if (forcedChosen && !isNumber) {
+        ShowErrorMessage(
+            QStringLiteral("%1 is not a valid code page number: it is too large.").arg(text));
+        return;
+    }
+    if (forcedChosen && !text.isEmpty() && !IsKnownCodePage(forced)) {
+        ShowErrorMessage(QStringLiteral("Code page %1 is not known on this system.").arg(forced));
+        return;
     }
     TSettings& s = Settings();
-    s.CodepageIndex = FItems->checkedId() == 1 ? 1 : 0;
-    s.ForcedCodePage = forced;
+    s.CodepageIndex = forcedChosen ? 1 : 0;
+    // A number too large to keep leaves the stored one; it was not going to be used.
+    if (isNumber)
+        s.ForcedCodePage = forced;
     accept();
 }
 

@@ -89,6 +89,10 @@ QString UnquoteSeparator(const QString& asRead) {
     return result;
 }
 
+// Set when the settings file stood there but could not be read: it holds settings this run
+// does not know, so it must not be written over.
+QString GReadFailure;
+
 } // namespace
 
 TSettings& Settings() {
@@ -98,6 +102,11 @@ TSettings& Settings() {
 
 void ResetSettings() {
     Settings() = TSettings{};
+    GReadFailure.clear();
+}
+
+QString SettingsReadFailure() {
+    return GReadFailure;
 }
 
 QString GetProgramDataFolder() {
@@ -121,7 +130,16 @@ QString SettingsFileName() {
 void LoadSettings() {
     if (GetProgramDataFolder().isEmpty())
         return;
-    const TIniFile ini(SettingsFileName());
+    TIniFile ini;
+    try {
+        ini = TIniFile(SettingsFileName());
+    } catch (const EFileError& e) {
+        GReadFailure =
+            e.Message() + QStringLiteral("\r\nOrvane goes on with its default settings and leaves "
+                                         "that file as it is: changed settings are not saved in "
+                                         "this run.");
+        return;
+    }
     TSettings& s = Settings();
     for (const TKey& key : Keys) {
         const QString name = QString::fromUtf16(key.Name);
@@ -152,6 +170,9 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
+    // The user was told at start-up that this file is kept as it is.
+    if (!GReadFailure.isEmpty())
+        return;
     if (GetProgramDataFolder().isEmpty())
         throw EFCreateError(QStringLiteral("Cannot create file \"Orvane.Ini\". The system names "
                                            "no application data folder."));

@@ -55,7 +55,8 @@ inline constexpr const char* OrvaneVersion = "0.3.0.0";
 
 // The process-wide record.
 TSettings& Settings();
-// Puts every value back to its built-in default (start of a test, or a fresh run).
+// Puts every value back to its built-in default and forgets a file that could not be read
+// (start of a test, or a fresh run).
 void ResetSettings();
 
 // Machine-wide application data folder with a trailing separator; empty if none.
@@ -69,12 +70,17 @@ bool EnsureProgramDataFolder();
 QString SettingsFileName();
 
 // Reads the settings file into the record; a missing file, section or key leaves the values in
-// force. An existing file that cannot be read raises EFOpenError (the record is left as it was).
+// force. So does an existing file that cannot be read (a folder of that name, no permission):
+// then SettingsReadFailure() says which file and why, and SaveSettings leaves that file alone
+// for the rest of the run, so that the user's settings are never replaced by defaults.
 void LoadSettings();
+// The text for the user when the last LoadSettings could not read the file; empty otherwise.
+QString SettingsReadFailure();
 // Writes the record into the settings file, keeping everything else the file holds. Creates the
-// program data folder when needed; the file is replaced whole or not at all. Raises EFOpenError
-// when the existing file cannot be read (it is then left alone), EFCreateError or EWriteError
-// naming the file when it cannot be written.
+// program data folder when needed; the file is replaced whole or not at all. Writes nothing
+// after a LoadSettings that could not read the file. Raises EFOpenError when the existing file
+// cannot be read (it is then left alone), EFCreateError or EWriteError naming the file when it
+// cannot be written.
 void SaveSettings();
 
 // The forced code page when one is chosen, else the system's ANSI code page.

@@ -21,6 +21,8 @@ QString DetectedFoldersMessage(const QString& viewerDataFolder) {
 bool CheckViewerDataFolder() {
     try {
         LoadSettings();
+        if (!SettingsReadFailure().isEmpty())
+            ShowWarningMessage(SettingsReadFailure());
         // A stored folder is trusted as it stands, even one that has gone since.
         if (!Settings().DVBViewerDataFolder.isEmpty())
             return true;

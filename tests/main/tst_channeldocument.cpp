@@ -479,6 +479,63 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(Work(QStringLiteral("ticked.Odel"))));
     }
 
+    // Ticked channels go out without deleted channels: the companion of the list that the
+    // new file replaces must not come back with it at the next open.
+    void saveCheckedAsRemovesTheDeletedFileOfTheListItReplaces_data() {
+        QTest::addColumn<bool>("infoWanted");
+        QTest::newRow("with the saved message") << true;
+        QTest::newRow("without the saved message") << false;
+    }
+    void saveCheckedAsRemovesTheDeletedFileOfTheListItReplaces() {
+        QFETCH(bool, infoWanted);
+        Settings().DoInfoFileSaved = infoWanted;
+        QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")),
+                               FileOf({Rec("A", 1), Rec("B", 2), Sub("b1", 2)})));
+        QVERIFY(WriteWholeFile(Work(QStringLiteral("L.Odel")), FileOf({Rec("D", 4)})));
+        QVERIFY(WriteWholeFile(Work(QStringLiteral("X.dat")), FileOf({Rec("Old", 8)})));
+        QVERIFY(WriteWholeFile(Work(QStringLiteral("X.Odel")),
+                               FileOf({Rec("Stale", 9), Sub("s1", 9)})));
+        TChannelDocument doc;
+        doc.LoadChannelList(Work(QStringLiteral("L.dat")));
+        doc.Tree().CheckNode(RowOf(doc.Tree(), QStringLiteral("B")));
+
+        TDialogSeam::AddFileName(Work(QStringLiteral("X.dat")));
+        TDialogSeam::AddAnswer(true); // overwrite X.dat
+        doc.CommandSaveCheckedAs();
+
+        QVERIFY(!QFile::exists(Work(QStringLiteral("X.Odel"))));
+        QCOMPARE(NamesIn(ReadWholeFile(Work(QStringLiteral("X.dat")))), Names("B b1"));
+        const QString note = QStringLiteral("The deleted channels file %1 of the list it replaced "
+                                            "was removed: checked channels are saved without "
+                                            "deleted channels.")
+                                 .arg(QDir::toNativeSeparators(Work(QStringLiteral("X.Odel"))));
+        const QStringList shown = TDialogSeam::ShownTexts();
+        QCOMPARE(shown.size(), 2); // the overwrite question, then the message
+        QCOMPARE(shown.last(), infoWanted ? Work(QStringLiteral("X.dat")) +
+                                                QStringLiteral("\r\nSaved.\r\n") + note
+                                          : note);
+        // The list in memory keeps its own deleted file.
+        QCOMPARE(ReadWholeFile(Work(QStringLiteral("L.Odel"))), FileOf({Rec("D", 4)}));
+
+        TChannelDocument reopened;
+        reopened.LoadChannelList(Work(QStringLiteral("X.dat")));
+        QCOMPARE(reopened.Channels().Count(), 2);
+        QCOMPARE(ListChannel(reopened, QStringLiteral("Stale")), nullptr);
+    }
+
+    // Only a companion file goes; a folder of that name is nobody's deleted channels.
+    void saveCheckedAsLeavesAFolderNamedLikeTheCompanion() {
+        QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")), FileOf({Rec("A", 1)})));
+        QVERIFY(QDir().mkpath(Work(QStringLiteral("X.Odel/inside"))));
+        TChannelDocument doc;
+        doc.LoadChannelList(Work(QStringLiteral("L.dat")));
+        doc.Tree().CheckNode(0);
+        doc.SaveCheckedToFile(Work(QStringLiteral("X.dat")), true);
+        QVERIFY(QFileInfo(Work(QStringLiteral("X.Odel/inside"))).isDir());
+        QCOMPARE(TDialogSeam::ShownTexts(),
+                 QStringList({Work(QStringLiteral("X.dat")) + QStringLiteral("\r\nSaved.")}));
+    }
+
     void refusedLoadKeepsEverything_data() {
         QTest::addColumn<QByteArray>("list");
         QTest::addColumn<QByteArray>("deleted"); // empty: no deleted file
@@ -557,6 +614,28 @@ private Q_SLOTS:
         QVERIFY(TDialogSeam::Shown().empty());
         // No temporary file is left beside the list.
         QCOMPARE(QDir(FWork).entryList(QDir::Files | QDir::Hidden), Names("L.dat"));
+    }
+
+    // The list is written but its deleted channels are not: the save is not done, so the
+    // unsaved mark stays (the question at exit still comes), and the next save finishes it.
+    void failedDeletedFileKeepsTheUnsavedMark() {
+        const QString path = Work(QStringLiteral("L.dat"));
+        QVERIFY(WriteWholeFile(path, FileOf({Rec("A", 1), Rec("B", 2), Rec("C", 3)})));
+        TChannelDocument doc;
+        doc.LoadChannelList(path);
+        DeleteNode(doc, QStringLiteral("B"));
+        SetChannelsModified(true);
+
+        SetWriteFailureAfter(20, 1); // the list goes through, its deleted file fails
+        QVERIFY_THROWS_EXCEPTION(EWriteError, doc.CommandFileSave());
+        QCOMPARE(NamesIn(ReadWholeFile(path)), Names("A C"));
+        QVERIFY(!QFile::exists(Work(QStringLiteral("L.Odel"))));
+        QVERIFY(ChannelsModified());
+        QVERIFY(TDialogSeam::Shown().empty());
+
+        doc.CommandFileSave();
+        QCOMPARE(NamesIn(ReadWholeFile(Work(QStringLiteral("L.Odel")))), Names("B"));
+        QVERIFY(!ChannelsModified());
     }
 
     void saveAfterEveryChannelWasDeletedWritesNothing() {

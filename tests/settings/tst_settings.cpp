@@ -5,8 +5,13 @@
 #include "settings/USettings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -386,19 +391,89 @@ private Q_SLOTS:
         QCOMPARE(EffectiveCodePage(), 1251);
     }
 
-    void unreadableFileIsReportedAndLeftAlone() {
-        // A folder in the file's place cannot be read; saving must not replace what it holds.
-        QVERIFY(QDir().mkpath(IniName()));
+    // The settings file is the user's like any other new file: not owner-only.
+    void newSettingsFileGetsTheUsualMode() {
+#ifdef Q_OS_UNIX
+        const mode_t saved = ::umask(0022);
+        SaveSettings();
+        ::umask(saved);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(IniName()).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 07777), 0644);
+#else
+        QSKIP("files have no mode bits here");
+#endif
+    }
+
+    // A file that stands there but cannot be read: the values in force stay, the user learns
+    // which file and why, and the file is never written over, also not once it could be read.
+    void folderInPlaceOfTheFileIsReportedAndNeverWritten() {
+        QVERIFY(QDir().mkpath(IniName() + QStringLiteral("/inside")));
         Settings().PathMode = 1;
-        try {
-            LoadSettings();
-            QFAIL("no error raised");
-        } catch (const EFOpenError& e) {
-            QVERIFY2(e.Message().contains(QStringLiteral("Orvane.Ini")), qPrintable(e.Message()));
-        }
+        LoadSettings();
         QCOMPARE(Settings().PathMode, quint8(1));
-        QVERIFY_THROWS_EXCEPTION(EFOpenError, SaveSettings());
-        QVERIFY(QFileInfo(IniName()).isDir());
+        const QString failure = SettingsReadFailure();
+        QVERIFY2(failure.startsWith(QStringLiteral("Cannot open file \"%1\". ")
+                                        .arg(QDir::toNativeSeparators(IniName()))),
+                 qPrintable(failure));
+        QVERIFY2(failure.endsWith(QStringLiteral("changed settings are not saved in this run.")),
+                 qPrintable(failure));
+        SaveSettings();
+        QVERIFY(QFileInfo(IniName() + QStringLiteral("/inside")).isDir());
+
+        // Even once a readable file stands there, this run has not seen it.
+        QVERIFY(QDir(IniName()).removeRecursively());
+        const QByteArray theirs = "[Orvane]\r\nPathMode=0\r\n";
+        QVERIFY(WriteWholeFile(IniName(), theirs));
+        SaveSettings();
+        QCOMPARE(ReadWholeFile(IniName()), theirs);
+
+        // A fresh run reads it again.
+        ResetSettings();
+        LoadSettings();
+        QCOMPARE(SettingsReadFailure(), QString());
+        QCOMPARE(Settings().PathMode, quint8(0));
+    }
+
+    // No permission to read: root reads such a file all the same, so this runs as an
+    // ordinary user in a child process.
+    void fileWithoutReadPermissionIsReportedAndNeverWritten() {
+        const TOrdinaryUser user;
+        QVERIFY(!user.Folder().isEmpty());
+        const QString failure = user.Run([folder = user.Folder()]() -> QString {
+            qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+            ResetSettings();
+            const QString ini = SettingsFileName();
+            const QByteArray theirs = "[Orvane]\r\nPathMode=0\r\nDVBViewerDataFolder=/dvb/\r\n";
+            if (!WriteWholeFile(ini, theirs) ||
+                !QFile::setPermissions(ini, QFileDevice::WriteOwner))
+                return QStringLiteral("the settings file could not be made");
+            if (QFile(ini).open(QIODevice::ReadOnly))
+                return QStringLiteral("the child may still read the file");
+            LoadSettings();
+            const QString told = SettingsReadFailure();
+            if (!told.startsWith(QStringLiteral("Cannot open file \"%1\". ")
+                                     .arg(QDir::toNativeSeparators(ini))) ||
+                !told.contains(QStringLiteral("ermission")))
+                return QStringLiteral("not told which file and why: ") + told;
+            if (Settings().PathMode != 2 || !Settings().DVBViewerDataFolder.isEmpty())
+                return QStringLiteral("values came from somewhere");
+            Settings().PathMode = 1;
+            try {
+                SaveSettings();
+            } catch (const EOrvaneError& e) {
+                return QStringLiteral("saving raised: ") + e.Message();
+            }
+            QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            if (ReadWholeFile(ini) != theirs)
+                return QStringLiteral("the unreadable file was written over");
+            const QStringList entries =
+                QDir(GetProgramDataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            if (entries != QStringList{QStringLiteral("Orvane.Ini")})
+                return QStringLiteral("left beside it: ") + entries.join(u' ');
+            return {};
+        });
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void writeFailingHalfwayKeepsOldFile() {

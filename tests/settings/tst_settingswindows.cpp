@@ -4,14 +4,20 @@
 #include "settings/USettingsWindow.h"
 #include "settings/UShowHelpHook.h"
 #include "viewer/UMessages.h"
+#include "viewer/UViewerStartup.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -302,6 +308,76 @@ private Q_SLOTS:
             QVERIFY(SameSettings(Settings(), before));
         }
         QCOMPARE(FHelpPages, QList<int>({1, 1, 1, 1}));
+    }
+
+    // The number is only used, and so only checked, when "Force another Codepage:" is chosen.
+    // The window runs its own exec(); the keys go through it as a user types them.
+    void codePageWithTheSystemPageChosenTakesAnyNumber_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stored"); // the ForcedCodePage kept afterwards
+        QTest::newRow("no such code page") << QStringLiteral("12345") << 12345;
+        QTest::newRow("wide code page") << QStringLiteral("1200") << 1200;
+        QTest::newRow("too large to keep") << QStringLiteral("99999999999") << 437;
+    }
+    void codePageWithTheSystemPageChosenTakesAnyNumber() {
+        QFETCH(QString, typed);
+        QFETCH(int, stored);
+        Settings().CodepageIndex = 1;
+        Settings().ForcedCodePage = 437;
+        TfrmCodePage dialog;
+        bool acted = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            acted = true;
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            Child<QRadioButton>(dialog, "rbSystemCodePage")->click();
+            QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+            box->setFocus();
+            box->selectAll();
+            for (const QChar digit : typed)
+                QTest::keyClick(dialog.windowHandle(), digit.toLatin1());
+            QCOMPARE(box->text(), typed);
+            QTest::keyClick(dialog.windowHandle(), Qt::Key_Return); // OK is the default button
+        });
+        // A window that stays open would hang the test; it is closed as a failure instead.
+        QTimer::singleShot(20000, &dialog, [&] { dialog.done(-1); });
+        const int result = dialog.exec();
+        QVERIFY(acted);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(Settings().CodepageIndex, 0);
+        QCOMPARE(Settings().ForcedCodePage, stored);
+        QCOMPARE(EffectiveCodePage(), SystemAnsiCodePage());
+        QVERIFY(TDialogSeam::Shown().empty());
+    }
+
+    // Start-up with a settings file that stands there but cannot be read: the user is told
+    // which file and why before anything else, the run goes on with the defaults, and the
+    // end of the run leaves the file alone.
+    void startupWithAnUnreadableSettingsFileTellsTheUser() {
+        QTemporaryDir data;
+        QVERIFY(data.isValid());
+        const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const QString ini = SettingsFileName();
+        QVERIFY(QDir().mkpath(ini + QStringLiteral("/inside")));
+
+        const bool started = CheckViewerDataFolder();
+        const std::vector<TShownMessage> shown = TDialogSeam::Shown();
+        SaveSettings(); // as the end of the run does
+        qputenv("XDG_DATA_HOME", oldHome);
+
+        // No viewer runs here, so the check asks for one and then gives up, as on a first run.
+        QVERIFY(!started);
+        QCOMPARE(shown.size(), size_t(2));
+        QCOMPARE(shown[0].Kind, TMessageKind::Warning);
+        QVERIFY2(
+            shown[0].Text.startsWith(
+                QStringLiteral("Cannot open file \"%1\". ").arg(QDir::toNativeSeparators(ini))),
+            qPrintable(shown[0].Text));
+        QVERIFY2(shown[0].Text.contains(QStringLiteral("default settings")),
+                 qPrintable(shown[0].Text));
+        QCOMPARE(shown[1].Text, LaunchViewerMessage());
+        QCOMPARE(Settings().PathMode, quint8(2));
+        QVERIFY(QFileInfo(ini + QStringLiteral("/inside")).isDir());
     }
 };
 
