@@ -18,10 +18,12 @@
 #include <QDialog>
 #include <QDrag>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
@@ -54,8 +56,8 @@ void OnNextModalDialog(std::function<void(QDialog*)> act) {
 // The platform's part of a drag, which the offscreen platform leaves out (it ends every drag
 // at once). While a drag runs, the mouse moves and the release that reach a window become the
 // drag and drop events a platform hands that window, the way Qt's own simple drag does: enter
-// and move while the pointer moves, a drop at the release. Like Windows, it counts a drop done
-// only with an action the drag offered.
+// and move while the pointer moves, a drop at the release, a leave at Escape. Like Windows, it
+// counts a drop done only with an action the drag offered.
 class TDragLoop : public QObject {
 public:
     // Played inside the drag's loop once the drag is under way.
@@ -91,6 +93,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* window = qobject_cast<QWindow*>(watched);
+        if (window && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            Cancel();
+            return true;
+        }
         if (!window ||
             (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease &&
              event->type() != QEvent::MouseButtonPress))
@@ -132,6 +139,16 @@ private:
         }
         QCoreApplication::sendEvent(window, &move);
         MoveAccepted = move.isAccepted() && (Offered & move.dropAction());
+    }
+
+    // Escape ends the drag without a drop.
+    void Cancel() {
+        if (FWindow) {
+            QDragLeaveEvent leave;
+            QCoreApplication::sendEvent(FWindow, &leave);
+        }
+        FWindow = nullptr;
+        FLoop->quit();
     }
 
     void Drop(QWindow* window, const QPoint& point, Qt::KeyboardModifiers modifiers) {
@@ -617,6 +634,46 @@ private Q_SLOTS:
         QCOMPARE(Order(), u"ABCD"_qs);
         QCOMPARE(Tree().SubChannelsAt(3).size(), size_t(1));
         QCOMPARE(ChannelsModified(), accepted);
+    }
+
+    void draggingNearAnEdgeScrollsTheTree_data() {
+        QTest::addColumn<bool>("down");
+        QTest::newRow("near the bottom") << true;
+        QTest::newRow("near the top") << false;
+    }
+    void draggingNearAnEdgeScrollsTheTree() {
+        QFETCH(bool, down);
+        QList<TChannelRec> records;
+        for (int i = 0; i < 200; ++i)
+            records << Main(u"N"_qs + QString::number(i));
+        Load(records);
+        QScrollBar* bar = View()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 20);
+        bar->setValue(bar->maximum() / 2);
+        const int before = bar->value();
+        const QModelIndex node = View()->indexAt(View()->viewport()->rect().center());
+        QVERIFY(node.isValid());
+
+        // Every move within 15 pixels of the edge scrolls one line.
+        const int height = View()->viewport()->height();
+        const QPoint edge(TextPoint(node).x(), down ? height - 5 : 5);
+        QWindow* window = FMain->windowHandle();
+        const QPoint edgeInWindow = InWindow(edge);
+        FDragLoop->Script = [window, edgeInWindow] {
+            for (int i = 0; i < 3; ++i)
+                QTest::mouseMove(window, edgeInWindow + QPoint(i, 0));
+            QTest::keyClick(window, Qt::Key_Escape);
+        };
+        const QPoint step(QApplication::startDragDistance() + 1, 0);
+        QTest::mousePress(window, Qt::LeftButton, {}, InWindow(TextPoint(node)));
+        QTest::mouseMove(window, InWindow(TextPoint(node) + step));
+        QTest::mouseMove(window, InWindow(TextPoint(node) + 2 * step));
+        FDragLoop->Script = nullptr;
+        QCOMPARE(FDragLoop->Drags, 1);
+        QCOMPARE(FDragLoop->Result, Qt::IgnoreAction);
+        QCOMPARE(bar->value(), down ? before + 3 : before - 3);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, edgeInWindow);
+        QVERIFY(!ChannelsModified());
     }
 
     void dropsFromElsewhereOrBesideTheNodesAreRefused() {
