@@ -3,7 +3,6 @@
 #include "settings/USettings.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,20 +10,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 
-QLabel* MakeLink(QWidget* parent, const char* name, const QString& caption, const char* url) {
-    auto* label = new QLabel(parent);
+// The program has no public web address to send anyone to, so these name the pages without
+// linking anywhere; a link to an address that does not exist would only mislead.
+QLabel* MakePageName(QWidget* parent, const char* name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::RichText);
-    label->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                       .arg(QString::fromLatin1(url), caption.toHtmlEscaped()));
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label->setOpenExternalLinks(false);
-    label->setAccessibleName(caption);
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignHCenter);
     return label;
 }
@@ -65,11 +60,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     FlblVersion = new QLabel(QString::fromLatin1(OrvaneVersion), inner);
     FlblVersion->setObjectName(QStringLiteral("lblVersion"));
 
-    auto* maker = MakeLink(inner, "LinkMaker", QString::fromLatin1(MakerUrl), MakerUrl);
-    auto* home = MakeLink(inner, "LinkHome", QStringLiteral("Orvane home"), HomeUrl);
-    auto* changelog = MakeLink(inner, "LinkChangelog", QStringLiteral("Changelog"), ChangelogUrl);
-    for (QLabel* link : {maker, home, changelog})
-        connect(link, &QLabel::linkActivated, this, &TAboutBox::OpenLink);
+    auto* home = MakePageName(inner, "LinkHome", QStringLiteral("Orvane home"));
+    auto* changelog = MakePageName(inner, "LinkChangelog", QStringLiteral("Changelog"));
 
     auto* head = new QHBoxLayout();
     head->addWidget(programIcon, 0, Qt::AlignTop);
@@ -83,8 +75,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     innerLayout->setContentsMargins(16, 16, 16, 16);
     innerLayout->addLayout(head);
     innerLayout->addStretch(1);
-    innerLayout->addWidget(maker);
-    innerLayout->addSpacing(8);
     innerLayout->addWidget(home);
     innerLayout->addWidget(changelog);
     innerLayout->addStretch(1);
@@ -107,10 +97,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-}
-
-void TAboutBox::OpenLink(const QString& address) {
-    QDesktopServices::openUrl(QUrl(address));
 }
 
 void ShowAboutBox(QWidget* parent) {

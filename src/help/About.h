@@ -5,13 +5,8 @@
 class QLabel;
 class QPushButton;
 
-// Addresses behind the About window's three links.
-inline constexpr const char* MakerUrl = "https://orvane.example.org/";
-inline constexpr const char* HomeUrl = "https://orvane.example.org/orvane/";
-inline constexpr const char* ChangelogUrl = "https://orvane.example.org/orvane/changelog/";
-
-// The About window: program icon, name, version and the maker's links. Created for each use
-// and shown modally.
+// The About window: program icon, name, version and the names of the program's home and change
+// log. Created for each use and shown modally.
 class TAboutBox : public QDialog {
     Q_OBJECT
 
@@ -21,9 +16,6 @@ public:
     QLabel* lblVersion() const { return FlblVersion; }
 
 private:
-    // Opens a link's address in the web browser.
-    void OpenLink(const QString& address);
-
     QLabel* FlblVersion = nullptr;
 };
 

@@ -34,14 +34,23 @@ Qt::Alignment AlignmentOf(TRtfAlignment alignment) {
 QTextBlockFormat BlockFormatOf(const TRtfParagraph& paragraph) {
     QTextBlockFormat format;
     format.setAlignment(AlignmentOf(paragraph.Alignment));
-    format.setLeftMargin(TwipsToPixels(qMax(0, paragraph.LeftIndentTwips)));
+    const int leftIndent = qMax(0, paragraph.LeftIndentTwips);
+    format.setLeftMargin(TwipsToPixels(leftIndent));
     format.setTextIndent(TwipsToPixels(paragraph.FirstLineIndentTwips));
     format.setTopMargin(TwipsToPixels(paragraph.SpaceBeforeTwips));
     format.setBottomMargin(TwipsToPixels(paragraph.SpaceAfterTwips));
     if (!paragraph.TabStopsTwips.empty()) {
+        // RTF measures a tab stop from the margin, a text layout from where the line starts.
+        // Tabs sit on a paragraph's first line (a bullet or a number before its hanging
+        // text), so the stops are moved by where that line starts; a stop left of it is
+        // out of reach anyway.
+        const int firstLineStart = leftIndent + paragraph.FirstLineIndentTwips;
         QList<QTextOption::Tab> tabs;
-        for (int twips : paragraph.TabStopsTwips)
-            tabs.append(QTextOption::Tab(TwipsToPixels(twips), QTextOption::LeftTab));
+        for (int twips : paragraph.TabStopsTwips) {
+            if (twips > firstLineStart)
+                tabs.append(
+                    QTextOption::Tab(TwipsToPixels(twips - firstLineStart), QTextOption::LeftTab));
+        }
         format.setTabPositions(tabs);
     }
     return format;

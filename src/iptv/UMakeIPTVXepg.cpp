@@ -74,6 +74,9 @@ TfrmMakeIPTVXepg::TfrmMakeIPTVXepg(TChannelDocument& document, QWidget* parent)
     : QDialog(parent), FDocument(document), FIPTVManager(std::make_unique<TIPTVManager>()) {
     setObjectName(QStringLiteral("frmMakeIPTVXepg"));
     setWindowTitle(QStringLiteral("Make IPTV channels External EPG Ready"));
+    // Modal to its own window only: a help page opened from here is a window of its own and
+    // must stay usable beside it.
+    setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(false); // the bottom panel carries the grip
     resize(675, 637);
@@ -306,7 +309,7 @@ void TfrmMakeIPTVXepg::btnHelpClick() {
 
 bool TfrmMakeIPTVXepg::FormCloseQuery() {
     if (FIsCalculated && !FIsSaved)
-        return AskConfirmation(QStringLiteral("Calculations not saved! Exit anyway?"));
+        return AskWarningQuestion(QStringLiteral("Calculations not saved! Exit anyway?"));
     return true;
 }
 

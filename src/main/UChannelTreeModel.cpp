@@ -4,6 +4,7 @@
 #include "channels/UChannels.h"
 #include "settings/USettings.h"
 
+#include <QMimeData>
 #include <algorithm>
 #include <atomic>
 #include <unordered_map>
@@ -152,6 +153,32 @@ Qt::ItemFlags TChannelTreeModel::flags(const QModelIndex& index) const {
     } else
         f |= Qt::ItemNeverHasChildren | Qt::ItemIsDropEnabled;
     return f;
+}
+
+Qt::DropActions TChannelTreeModel::supportedDragActions() const {
+    return Qt::MoveAction;
+}
+
+Qt::DropActions TChannelTreeModel::supportedDropActions() const {
+    return Qt::MoveAction;
+}
+
+const QString TChannelTreeModel::NodeMimeType = QStringLiteral("application/x-orvane-channel-node");
+
+QStringList TChannelTreeModel::mimeTypes() const {
+    return {NodeMimeType};
+}
+
+QMimeData* TChannelTreeModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty() || !indexes.front().isValid())
+        return nullptr;
+    const QModelIndex& node = indexes.front();
+    const QString position = IsTopLevel(node) ? QString::number(node.row())
+                                              : QString::number(node.parent().row()) + u'/' +
+                                                    QString::number(node.row());
+    auto* data = new QMimeData;
+    data->setData(NodeMimeType, position.toLatin1());
+    return data;
 }
 
 void TChannelTreeModel::SetDecorationProvider(TDecorationProvider provider) {

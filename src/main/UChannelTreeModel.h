@@ -40,6 +40,14 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A node is dragged to a new place, never copied: a platform that honours the actions a
+    // drag offers refuses a drop the source did not declare.
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
+    // The dragged node's position ("row" or "row/sub"); the tree reads what it drops from its
+    // own selection, so the data only names the drag as one of a channel tree's.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
     void SetDecorationProvider(TDecorationProvider provider);
 
@@ -56,6 +64,7 @@ public:
     QModelIndex NodeIndex(int row) const;
     QModelIndex SubIndex(int row, int sub) const;
     static bool IsTopLevel(const QModelIndex& index);
+    static const QString NodeMimeType;
     TChannel* ChannelOf(const QModelIndex& index) const;
     // Position of a top-level node or of the parent of a child node; for an index that is
     // not in the tree, the number of top-level nodes minus 1.

@@ -4,10 +4,12 @@
 #include "main/UCheckedTreeViewHelper.h"
 
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
@@ -27,6 +29,11 @@ Qt::KeyboardModifiers PlainModifiers(const QKeyEvent* event) {
 
 void ToggleSelectedNode() {
     ToggleNodeChecked(ActiveTreeView().SelectedNode());
+}
+
+TChannelTreeView::TDragRunner& DragRunner() {
+    static TChannelTreeView::TDragRunner runner;
+    return runner;
 }
 
 } // namespace
@@ -137,11 +144,37 @@ void TChannelTreeView::mousePressEvent(QMouseEvent* event) {
     QTreeView::mousePressEvent(event);
 }
 
+void TChannelTreeView::SetDragRunner(TDragRunner runner) {
+    DragRunner() = std::move(runner);
+}
+
 void TChannelTreeView::startDrag(Qt::DropActions supportedActions) {
     if (!FDragCanStart)
         return;
     FDragCanStart = false;
-    QTreeView::startDrag(supportedActions);
+    // The selected node is the one dragged, whatever else the press touched.
+    const QModelIndex dragged = currentIndex();
+    if (!dragged.isValid() || !model())
+        return;
+    QMimeData* data = model()->mimeData({dragged});
+    if (!data)
+        return;
+    // Not Qt's own item drag: a move there removes the source rows once the drop is done,
+    // while here the drop handler has already put the node where it belongs.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const QRect rect = visualRect(dragged);
+    if (rect.isValid()) {
+        drag->setPixmap(viewport()->grab(rect));
+        drag->setHotSpot(FMouseDownPos - rect.topLeft());
+    }
+    FDragData = data;
+    if (DragRunner()) {
+        DragRunner()(*drag, supportedActions, Qt::MoveAction);
+        drag->deleteLater();
+    } else
+        drag->exec(supportedActions, Qt::MoveAction); // Qt frees the drag
+    FDragData = nullptr;
 }
 
 void TChannelTreeView::mouseReleaseEvent(QMouseEvent* event) {
@@ -164,23 +197,30 @@ void TChannelTreeView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-bool TChannelTreeView::AcceptsDropAt(const QPoint& point) const {
-    if (!FCanDrop)
+bool TChannelTreeView::IsOwnDrag(const QDropEvent* event) const {
+    if (!FCanDrop || !FDrop)
         return false;
+    // Qt names the source only while its own drag loop runs; the data this tree handed to
+    // its running drag tells the same where another loop carries it.
+    return event->source() == this || (FDragData && event->mimeData() == FDragData.data());
+}
+
+bool TChannelTreeView::AcceptsDropAt(const QPoint& point) const {
     const QModelIndex target = indexAt(point);
     const QModelIndex dragged = currentIndex();
     return target.isValid() && dragged.isValid() && FCanDrop(dragged, target);
 }
 
 void TChannelTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->source() == this && FCanDrop)
-        event->acceptProposedAction();
-    else
+    if (IsOwnDrag(event) && (event->possibleActions() & Qt::MoveAction)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else
         event->ignore();
 }
 
 void TChannelTreeView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->source() != this) {
+    if (!IsOwnDrag(event)) {
         event->ignore();
         return;
     }
@@ -189,28 +229,21 @@ void TChannelTreeView::dragMoveEvent(QDragMoveEvent* event) {
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     else if (point.y() >= viewport()->height() - DragScrollMargin)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    if (AcceptsDropAt(point))
-        event->acceptProposedAction();
-    else
+    if (AcceptsDropAt(point)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else
         event->ignore();
 }
 
 void TChannelTreeView::dropEvent(QDropEvent* event) {
     FDragCanStart = false;
-    if (event->source() != this || !AcceptsDropAt(event->position().toPoint())) {
+    const QPoint point = event->position().toPoint();
+    if (!IsOwnDrag(event) || !AcceptsDropAt(point)) {
         event->ignore();
         return;
     }
-    // The tree's own move machinery stays out: the handler reorders the model itself.
-    event->setDropAction(Qt::CopyAction);
+    event->setDropAction(Qt::MoveAction);
     event->accept();
-    DropAt(event->position().toPoint());
-}
-
-bool TChannelTreeView::DropAt(const QPoint& point) {
-    FDragCanStart = false;
-    if (!FDrop || !AcceptsDropAt(point))
-        return false;
     FDrop(currentIndex(), indexAt(point));
-    return true;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QTreeView>
 #include <functional>
 
+class QDrag;
 class QMenu;
+class QMimeData;
 
 // A channel tree: the main tree and the restore window's tree. Ticks go through the tick
 // helpers, which act on the active tree, so a key in either tree ticks the node the shared
@@ -38,10 +41,12 @@ public:
     bool DragCanStart() const { return FDragCanStart; }
     QPoint MouseDownPos() const { return FMouseDownPos; }
 
-    // A drop of the selected node at the point (viewport coordinates), as the drag machinery
-    // delivers it once it has checked that the drag comes from this tree. True when dropped.
-    bool AcceptsDropAt(const QPoint& point) const;
-    bool DropAt(const QPoint& point);
+    // Runs a drag this tree started until it is dropped or given up, and returns the action
+    // taken: the platform's drag loop unless one is set. Where the platform has none (the
+    // offscreen platform ends every drag at once), tests put in one that plays its part.
+    using TDragRunner = std::function<Qt::DropAction(QDrag& drag, Qt::DropActions actions,
+                                                     Qt::DropAction defaultAction)>;
+    static void SetDragRunner(TDragRunner runner);
 
 Q_SIGNALS:
     // Page Up/Down, Home, End, Up or Down was released: the selection may have moved.
@@ -65,6 +70,10 @@ protected:
                      const QList<int>& roles = QList<int>()) override;
 
 private:
+    // Whether the drag event carries the drag this tree has under way.
+    bool IsOwnDrag(const QDropEvent* event) const;
+    bool AcceptsDropAt(const QPoint& point) const;
+
     bool FF12TogglesTick = false;
     QMenu* FMainChannelMenu = nullptr;
     QMenu* FSubChannelMenu = nullptr;
@@ -72,4 +81,6 @@ private:
     TDropAction FDrop;
     bool FDragCanStart = false;
     QPoint FMouseDownPos;
+    // The data of the drag this tree started, while that drag runs.
+    QPointer<QMimeData> FDragData;
 };

@@ -58,6 +58,9 @@ QVariant TRestoreTreeModel::data(const QModelIndex& index, int role) const {
 TfrmRestore::TfrmRestore(TfrmMain& main) : QDialog(&main), FMain(main) {
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("Check channels to Restore or Delete permanently"));
+    // Modal to its own window only: a help page opened from here is a window of its own and
+    // must stay usable beside it.
+    setWindowModality(Qt::WindowModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     FModel = new TRestoreTreeModel(this);

@@ -19,6 +19,9 @@
 TfrmCodePage::TfrmCodePage(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCodePage"));
     setWindowTitle(QStringLiteral("Force CodePage"));
+    // Modal to its own window only: a help page opened from here is a window of its own and
+    // must stay usable beside it.
+    setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(440, 204);
 

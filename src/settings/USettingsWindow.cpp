@@ -16,6 +16,9 @@
 TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
+    // Modal to its own window only: a help page opened from here is a window of its own and
+    // must stay usable beside it.
+    setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto* grpNotifications = new QGroupBox(QStringLiteral("Notifications"), this);

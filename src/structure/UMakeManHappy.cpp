@@ -31,6 +31,9 @@ struct TWaitCursor {
 TfrmMakeManHappy::TfrmMakeManHappy(TfrmMain& main) : QDialog(&main), FMain(main) {
     setObjectName(QStringLiteral("frmMakeManHappy"));
     setWindowTitle(QStringLiteral("Make the Man Happy"));
+    // Modal to its own window only: a help page opened from here is a window of its own and
+    // must stay usable beside it.
+    setWindowModality(Qt::WindowModal);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(false); // the panel carries the grip
 

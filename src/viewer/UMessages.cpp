@@ -103,7 +103,14 @@ QString AskOpenFileName(QWidget* parent, const QString& title, const QString& fo
                         const QString& filter) {
     if (Seam().Installed)
         return TDialogSeam::NextFileName();
-    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A name typed without an extension means the channel list of that name, as when saving.
+    dialog.setDefaultSuffix(QStringLiteral("dat"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& title, const QString& folder,

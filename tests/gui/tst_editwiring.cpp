@@ -16,15 +16,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDrag>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <memory>
 
@@ -48,6 +53,117 @@ void OnNextModalDialog(std::function<void(QDialog*)> act) {
     });
 }
 
+// The platform's part of a drag, which the offscreen platform leaves out (it ends every drag
+// at once). While a drag runs, the mouse moves and the release that reach a window become the
+// drag and drop events a platform hands that window, the way Qt's own simple drag does: enter
+// and move while the pointer moves, a drop at the release, a leave at Escape. Like Windows, it
+// counts a drop done only with an action the drag offered.
+class TDragLoop : public QObject {
+public:
+    // Played inside the drag's loop once the drag is under way.
+    std::function<void()> Script;
+
+    int Drags = 0;
+    Qt::DropActions Offered;
+    bool EnterAccepted = false;
+    bool MoveAccepted = false; // the answer to the last move
+    bool DropAccepted = false;
+    Qt::DropAction Result = Qt::IgnoreAction;
+
+    Qt::DropAction Run(QDrag& drag, Qt::DropActions actions, Qt::DropAction) {
+        ++Drags;
+        Offered = actions;
+        FData = drag.mimeData();
+        FWindow = nullptr;
+        EnterAccepted = MoveAccepted = DropAccepted = false;
+        Result = Qt::IgnoreAction;
+        QEventLoop loop;
+        FLoop = &loop;
+        qApp->installEventFilter(this);
+        if (Script)
+            QTimer::singleShot(0, this, Script);
+        // A script that never releases must not hang the test.
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        qApp->removeEventFilter(this);
+        FLoop = nullptr;
+        return Result;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            Cancel();
+            return true;
+        }
+        if (!window ||
+            (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease &&
+             event->type() != QEvent::MouseButtonPress))
+            return false;
+        // The drag has the pointer: no window sees these as mouse events.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint point = mouse->position().toPoint();
+        if (event->type() == QEvent::MouseMove)
+            Move(window, point, mouse->buttons(), mouse->modifiers());
+        else if (event->type() == QEvent::MouseButtonRelease)
+            Drop(window, point, mouse->modifiers());
+        return true;
+    }
+
+private:
+    const QMimeData* FData = nullptr;
+    QWindow* FWindow = nullptr;
+    QEventLoop* FLoop = nullptr;
+
+    void Move(QWindow* window, const QPoint& point, Qt::MouseButtons buttons,
+              Qt::KeyboardModifiers modifiers) {
+        Qt::DropAction lastAction = Qt::IgnoreAction;
+        if (window != FWindow) {
+            if (FWindow) {
+                QDragLeaveEvent leave;
+                QCoreApplication::sendEvent(FWindow, &leave);
+            }
+            FWindow = window;
+            QDragEnterEvent enter(point, Offered, FData, buttons, modifiers);
+            QCoreApplication::sendEvent(window, &enter);
+            EnterAccepted = enter.isAccepted();
+            if (enter.isAccepted())
+                lastAction = enter.dropAction();
+        }
+        QDragMoveEvent move(point, Offered, FData, buttons, modifiers);
+        if (lastAction != Qt::IgnoreAction && (Offered & lastAction)) {
+            move.setDropAction(lastAction);
+            move.accept();
+        }
+        QCoreApplication::sendEvent(window, &move);
+        MoveAccepted = move.isAccepted() && (Offered & move.dropAction());
+    }
+
+    // Escape ends the drag without a drop.
+    void Cancel() {
+        if (FWindow) {
+            QDragLeaveEvent leave;
+            QCoreApplication::sendEvent(FWindow, &leave);
+        }
+        FWindow = nullptr;
+        FLoop->quit();
+    }
+
+    void Drop(QWindow* window, const QPoint& point, Qt::KeyboardModifiers modifiers) {
+        if (FWindow) {
+            QDropEvent drop(QPointF(point), Offered, FData, Qt::NoButton, modifiers);
+            QCoreApplication::sendEvent(window, &drop);
+            DropAccepted = drop.isAccepted();
+            if (drop.isAccepted() && (Offered & drop.dropAction()))
+                Result = drop.dropAction();
+        }
+        FWindow = nullptr;
+        FLoop->quit();
+    }
+};
+
 } // namespace
 
 class TestEditWiring : public QObject {
@@ -56,6 +172,7 @@ class TestEditWiring : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> FDir;
     std::unique_ptr<TfrmMain> FMain;
+    std::unique_ptr<TDragLoop> FDragLoop;
 
     TChannelTreeModel& Tree() const { return FMain->Tree(); }
     TChannelTreeView* View() const { return FMain->tvChannels; }
@@ -139,6 +256,34 @@ private:
         const QRect rect = View()->visualRect(node);
         return QPoint(rect.left() + rect.width() / 2, rect.center().y());
     }
+    QPoint InWindow(const QPoint& viewportPoint) const {
+        return View()->viewport()->mapTo(FMain.get(), viewportPoint);
+    }
+    // Drags the node with the left button as a user does: press on its text, move past the
+    // drag distance, move over the point (viewport coordinates), release there. True when a
+    // drag ran; what it offered and what came of it are in FDragLoop.
+    bool DragWithMouse(const QModelIndex& node, const QPoint& to) {
+        QWindow* window = FMain->windowHandle();
+        const QPoint from = TextPoint(node);
+        const QPoint toInWindow = InWindow(to);
+        const QPoint halfway = InWindow((from + to) / 2);
+        const int drags = FDragLoop->Drags;
+        FDragLoop->Script = [window, halfway, toInWindow] {
+            QTest::mouseMove(window, halfway);
+            QTest::mouseMove(window, toInWindow);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, toInWindow);
+        };
+        const QPoint step(QApplication::startDragDistance() + 1, 0);
+        QTest::mousePress(window, Qt::LeftButton, {}, InWindow(from));
+        QTest::mouseMove(window, InWindow(from + step));
+        QTest::mouseMove(window, InWindow(from + 2 * step));
+        FDragLoop->Script = nullptr;
+        if (FDragLoop->Drags == drags) {
+            QTest::mouseRelease(window, Qt::LeftButton, {}, InWindow(from + 2 * step));
+            return false;
+        }
+        return true;
+    }
     QPoint TickBoxCentre(const QModelIndex& node) const {
         QStyleOptionViewItem option;
         option.initFrom(View());
@@ -160,6 +305,11 @@ private Q_SLOTS:
         Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
         FMain = std::make_unique<TfrmMain>();
         FMain->tiEnabled->stop();
+        FDragLoop = std::make_unique<TDragLoop>();
+        TChannelTreeView::SetDragRunner(
+            [this](QDrag& drag, Qt::DropActions actions, Qt::DropAction defaultAction) {
+                return FDragLoop->Run(drag, actions, defaultAction);
+            });
         FMain->show();
         QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
     }
@@ -167,6 +317,8 @@ private Q_SLOTS:
     void cleanup() {
         SetChannelsModified(false);
         FMain.reset();
+        TChannelTreeView::SetDragRunner(nullptr);
+        FDragLoop.reset();
         TDialogSeam::Uninstall();
         FDir.reset();
     }
@@ -366,9 +518,9 @@ private Q_SLOTS:
         MainTreeView().Select(Tree().SubIndex(1, 0));
 
         if (byDrag) {
-            const QPoint onParent = TextPoint(Tree().NodeIndex(1));
-            QVERIFY(View()->AcceptsDropAt(onParent));
-            QVERIFY(View()->DropAt(onParent));
+            QVERIFY(DragWithMouse(Tree().SubIndex(1, 0), TextPoint(Tree().NodeIndex(1))));
+            QVERIFY(FDragLoop->MoveAccepted);
+            QCOMPARE(FDragLoop->Result, Qt::MoveAction);
         } else {
             FMain->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(FMain.get()));
@@ -432,11 +584,15 @@ private Q_SLOTS:
               Main(u"E"_qs, u"Cat"_qs, u"Top"_qs)});
         Settings().FreeDragAndDropAllowed = free;
         TickByName(dragged);
-        MainTreeView().Select(Tree().NodeIndex(RowOf(dragged)));
         const QPoint point = TextPoint(Tree().NodeIndex(RowOf(target)));
 
-        QCOMPARE(View()->AcceptsDropAt(point), accepted);
-        QCOMPARE(View()->DropAt(point), accepted);
+        QVERIFY(DragWithMouse(Tree().NodeIndex(RowOf(dragged)), point));
+        // A node is moved, and the drag says so: a platform that holds a drop to the actions
+        // its source offered would refuse anything else.
+        QVERIFY(FDragLoop->Offered.testFlag(Qt::MoveAction));
+        QVERIFY(FDragLoop->EnterAccepted);
+        QCOMPARE(FDragLoop->MoveAccepted, accepted);
+        QCOMPARE(FDragLoop->Result, accepted ? Qt::MoveAction : Qt::IgnoreAction);
         QCOMPARE(Order(), order);
         QVERIFY(NumberedInOrder());
         QCOMPARE(Ticked(), dragged); // the tick travels with its node
@@ -447,29 +603,111 @@ private Q_SLOTS:
         QCOMPARE(StructureText(FMain->TheStructure()), StructureText(rebuilt));
     }
 
+    void audioTrackDragsStayWithTheirParent_data() {
+        QTest::addColumn<QString>("target"); // "B1": B's second track; "D": main channel D
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("tracks"); // B's tracks afterwards
+        QTest::newRow("onto a track of the same parent") << u"B1"_qs << true << u"cb"_qs;
+        QTest::newRow("onto a track of another parent") << u"D0"_qs << false << u"bc"_qs;
+        QTest::newRow("onto another main channel") << u"D"_qs << false << u"bc"_qs;
+    }
+    void audioTrackDragsStayWithTheirParent() {
+        QFETCH(QString, target);
+        QFETCH(bool, accepted);
+        QFETCH(QString, tracks);
+        Load({Main(u"A"_qs), Main(u"B"_qs), Sub(u"b"_qs), Sub(u"c"_qs), Main(u"C"_qs),
+              Main(u"D"_qs), Sub(u"d"_qs)});
+        Settings().FreeDragAndDropAllowed = true;
+        View()->expandAll();
+        const int row = RowOf(target.left(1));
+        const QModelIndex onto = target.size() == 2 ? Tree().SubIndex(row, target.mid(1).toInt())
+                                                    : Tree().NodeIndex(row);
+
+        QVERIFY(DragWithMouse(Tree().SubIndex(1, 0), TextPoint(onto)));
+        QCOMPARE(FDragLoop->MoveAccepted, accepted);
+        QCOMPARE(FDragLoop->Result, accepted ? Qt::MoveAction : Qt::IgnoreAction);
+        QString shown;
+        for (const TChannel* track : Tree().SubChannelsAt(1))
+            shown += track->Name();
+        QCOMPARE(shown, tracks);
+        QCOMPARE(Tree().data(Tree().SubIndex(1, 0)).toString(), tracks.left(1));
+        QCOMPARE(Order(), u"ABCD"_qs);
+        QCOMPARE(Tree().SubChannelsAt(3).size(), size_t(1));
+        QCOMPARE(ChannelsModified(), accepted);
+    }
+
+    void draggingNearAnEdgeScrollsTheTree_data() {
+        QTest::addColumn<bool>("down");
+        QTest::newRow("near the bottom") << true;
+        QTest::newRow("near the top") << false;
+    }
+    void draggingNearAnEdgeScrollsTheTree() {
+        QFETCH(bool, down);
+        QList<TChannelRec> records;
+        for (int i = 0; i < 200; ++i)
+            records << Main(u"N"_qs + QString::number(i));
+        Load(records);
+        QScrollBar* bar = View()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 20);
+        bar->setValue(bar->maximum() / 2);
+        const int before = bar->value();
+        const QModelIndex node = View()->indexAt(View()->viewport()->rect().center());
+        QVERIFY(node.isValid());
+
+        // Every move within 15 pixels of the edge scrolls one line.
+        const int height = View()->viewport()->height();
+        const QPoint edge(TextPoint(node).x(), down ? height - 5 : 5);
+        QWindow* window = FMain->windowHandle();
+        const QPoint edgeInWindow = InWindow(edge);
+        FDragLoop->Script = [window, edgeInWindow] {
+            for (int i = 0; i < 3; ++i)
+                QTest::mouseMove(window, edgeInWindow + QPoint(i, 0));
+            QTest::keyClick(window, Qt::Key_Escape);
+        };
+        const QPoint step(QApplication::startDragDistance() + 1, 0);
+        QTest::mousePress(window, Qt::LeftButton, {}, InWindow(TextPoint(node)));
+        QTest::mouseMove(window, InWindow(TextPoint(node) + step));
+        QTest::mouseMove(window, InWindow(TextPoint(node) + 2 * step));
+        FDragLoop->Script = nullptr;
+        QCOMPARE(FDragLoop->Drags, 1);
+        QCOMPARE(FDragLoop->Result, Qt::IgnoreAction);
+        QCOMPARE(bar->value(), down ? before + 3 : before - 3);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, edgeInWindow);
+        QVERIFY(!ChannelsModified());
+    }
+
     void dropsFromElsewhereOrBesideTheNodesAreRefused() {
         LoadFive();
         Settings().FreeDragAndDropAllowed = true;
         MainTreeView().Select(Tree().NodeIndex(0));
-        const QPoint onD = TextPoint(Tree().NodeIndex(3));
-        QVERIFY(View()->AcceptsDropAt(onD));
+        QWindow* window = FMain->windowHandle();
+        const QPoint onD = InWindow(TextPoint(Tree().NodeIndex(3)));
 
-        // No drag of this tree is under way: the event comes from somewhere else.
-        QMimeData mime;
-        mime.setText(u"A"_qs);
-        QDragEnterEvent enter(onD, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(View()->viewport(), &enter);
-        QVERIFY(!enter.isAccepted());
-        QDropEvent drop(QPointF(onD), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(View()->viewport(), &drop);
-        QVERIFY(!drop.isAccepted());
+        // A drag that another widget started, even one whose data looks like the tree's own.
+        QLabel elsewhere(u"A"_qs);
+        auto* drag = new QDrag(&elsewhere);
+        auto* mime = Tree().mimeData({Tree().NodeIndex(0)});
+        QVERIFY(mime);
+        drag->setMimeData(mime);
+        FDragLoop->Script = [window, onD] {
+            QTest::mousePress(window, Qt::LeftButton, {}, onD - QPoint(0, 3));
+            QTest::mouseMove(window, onD);
+            QTest::mouseRelease(window, Qt::LeftButton, {}, onD);
+        };
+        QCOMPARE(FDragLoop->Run(*drag, Qt::CopyAction | Qt::MoveAction, Qt::MoveAction),
+                 Qt::IgnoreAction);
+        QVERIFY(!FDragLoop->EnterAccepted);
+        QVERIFY(!FDragLoop->DropAccepted);
         QCOMPARE(Order(), u"ABCDE"_qs);
 
+        // The tree's own drag, released below the last node.
         const QRect last = View()->visualRect(Tree().NodeIndex(4));
         const QPoint belowTheNodes(last.center().x(), last.bottom() + 3 * last.height());
         QVERIFY(belowTheNodes.y() < View()->viewport()->height());
-        QVERIFY(!View()->AcceptsDropAt(belowTheNodes));
-        QVERIFY(!View()->DropAt(belowTheNodes));
+        QVERIFY(DragWithMouse(Tree().NodeIndex(0), belowTheNodes));
+        QVERIFY(FDragLoop->EnterAccepted);
+        QVERIFY(!FDragLoop->MoveAccepted);
+        QVERIFY(!FDragLoop->DropAccepted);
         QCOMPARE(Order(), u"ABCDE"_qs);
         QVERIFY(!ChannelsModified());
     }
@@ -504,6 +742,21 @@ private Q_SLOTS:
         const bool ticks = onTickBox && mouseButton == Qt::LeftButton;
         QCOMPARE(Tree().IsNodeChecked(2), ticks);
         QCOMPARE(CheckedPanel(), ticks ? u"Checked: 1"_qs : u"Checked: 0"_qs);
+
+        // The same press, then the mouse moves on: only an armed press starts a drag.
+        QWindow* window = FMain->windowHandle();
+        const QPoint step(QApplication::startDragDistance() + 1, 0);
+        const QPoint end = InWindow(point + 2 * step);
+        const int drags = FDragLoop->Drags;
+        FDragLoop->Script = [window, end] { QTest::mouseRelease(window, Qt::LeftButton, {}, end); };
+        QTest::mousePress(window, mouseButton, {}, InWindow(point));
+        QTest::mouseMove(window, InWindow(point + step));
+        QTest::mouseMove(window, end);
+        FDragLoop->Script = nullptr;
+        QCOMPARE(FDragLoop->Drags - drags, armed ? 1 : 0);
+        if (!armed)
+            QTest::mouseRelease(window, mouseButton, {}, end);
+        QCOMPARE(Order(), u"ABCDE"_qs);
     }
 };
 

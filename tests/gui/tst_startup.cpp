@@ -1,4 +1,7 @@
 #include "platform/USingleInstance.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+#include "viewer/UViewerStartup.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,7 +50,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane"))));
     }
 
-    void firstStartSeedsTheHelpPagesAndAsksForTheViewer() {
+    void firstStartSeedsTheHelpPagesAndWaitsForTheUser() {
         QTemporaryDir data;
         QProcess program;
         StartProgram(program, data.path());
@@ -66,6 +69,24 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane/Orvane.Ini"))));
         program.kill();
         program.waitForFinished();
+    }
+
+    // What the program waits on above: the start-up check it runs before the main window
+    // shows, here in this process so that its question can be read.
+    void startUpCheckAsksToLaunchTheViewer() {
+        // The run's own fresh data folder holds no settings: the folder is not known yet.
+        TDialogSeam::Install();
+        const bool goesOn = CheckViewerDataFolder();
+        const std::vector<TShownMessage> shown = TDialogSeam::Shown();
+        TDialogSeam::Uninstall();
+
+        QVERIFY(!goesOn); // no viewer came up: the program ends
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown.front().Kind, TMessageKind::Information);
+        QCOMPARE(shown.front().Text, QStringLiteral("Orvane needs to know the DVBViewer data "
+                                                    "folder.\r\nPlease launch DVBViewer, then "
+                                                    "click OK."));
+        QVERIFY(Settings().DVBViewerDataFolder.isEmpty());
     }
 };
 

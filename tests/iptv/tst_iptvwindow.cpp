@@ -298,8 +298,11 @@ private Q_SLOTS:
             QVERIFY2(viewer.Start(Settings().DVBViewerDataFolder), qPrintable(viewer.Error()));
             FWindow->tiSaveEnabledTimer();
             QVERIFY(!save->isEnabled());
-            // The window's own timer keeps it so while the viewer runs.
-            QTest::qWait(900);
+            // The window's own timer keeps it so while the viewer runs: two of its ticks
+            // (the window hears each tick before this spy does) leave it disabled.
+            QVERIFY(FWindow->tiSaveEnabled->isActive());
+            QSignalSpy ticks(FWindow->tiSaveEnabled, &QTimer::timeout);
+            QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 10000);
             QVERIFY(!save->isEnabled());
             QVERIFY(viewer.Terminate());
         }
@@ -469,7 +472,7 @@ private Q_SLOTS:
         if (calculate) {
             QCOMPARE(TDialogSeam::ShownTexts(),
                      QStringList{u"Calculations not saved! Exit anyway?"_s});
-            QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Confirmation);
+            QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::WarningQuestion);
         } else {
             QVERIFY(TDialogSeam::Shown().empty());
         }

@@ -1,0 +1,121 @@
+#include "channels/UChannel.h"
+#include "common/ChannelFixture.h"
+#include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
+#include "main/UMain.h"
+#include "settings/USettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The commands that ask for a list to read, through the real file dialog: a name typed without
+// an extension means the ".dat" list of that name, as it does when saving.
+class TestFileDialogs : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TfrmMain> FMain;
+
+    QString Names() const {
+        QString names;
+        const TChannelTreeModel& tree = FMain->Tree();
+        for (int row = 0; row < tree.TopCount(); ++row)
+            names += tree.ChannelAt(row)->Name() + (tree.IsNodeChecked(row) ? u"*"_s : u""_s);
+        return names;
+    }
+
+private Q_SLOTS:
+    void init() {
+        ResetSettings();
+        SetChannelsModified(false);
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        Settings().DefaultWorkFolder = FDir->path() + u'/';
+        Settings().DVBViewerDataFolder = FDir->filePath(u"viewer"_s) + u'/';
+        QVERIFY(WriteChannelFile(FDir->filePath(u"base.dat"_s),
+                                 {TChannelRecBuilder().Name(u"X"_s).Video()}));
+        QVERIFY(WriteChannelFile(FDir->filePath(u"work.dat"_s),
+                                 {TChannelRecBuilder().Name(u"A"_s).Video(),
+                                  TChannelRecBuilder().Name(u"B"_s).Video()}));
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        FMain->Document().LoadChannelList(FDir->filePath(u"base.dat"_s));
+    }
+
+    void cleanup() {
+        SetChannelsModified(false);
+        FMain.reset();
+        FDir.reset();
+    }
+
+    void typedNameWithoutExtensionOpensTheDatList_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("Open...") << u"actFileOpen"_s << u"Open DVBViewer channel list"_s << u"AB"_s;
+        QTest::newRow("Append as Checked...")
+            << u"actAppendChecked"_s << u"Append DVBViewer channel list as Checked"_s << u"XA*B*"_s;
+        QTest::newRow("Append as Unchecked...")
+            << u"actAppendUnchecked"_s << u"Append DVBViewer channel list as Unchecked"_s
+            << u"XAB"_s;
+    }
+    void typedNameWithoutExtensionOpensTheDatList() {
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, names);
+
+        // A dialog that refuses the name answers with a box of its own; close any such box so
+        // that the test ends either way.
+        QTimer boxCloser;
+        connect(&boxCloser, &QTimer::timeout, this, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->reject();
+        });
+        boxCloser.start(100);
+
+        QString shownTitle;
+        bool accepted = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shownTitle = dialog->windowTitle();
+            auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            QVERIFY(name);
+            name->setFocus();
+            name->setText(u"work"_s);
+            QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
+            accepted = QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 3000);
+            if (!accepted)
+                dialog->reject();
+        });
+        FMain->UpdateActions();
+        auto* action = FMain->findChild<QAction*>(command);
+        QVERIFY(action);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+        QCoreApplication::processEvents();
+
+        QCOMPARE(shownTitle, title);
+        QVERIFY(accepted);
+        QCOMPARE(Names(), names);
+        if (command == u"actFileOpen"_s)
+            QCOMPARE(FMain->Document().FileName(), FDir->filePath(u"work.dat"_s));
+    }
+};
+
+QTEST_MAIN(TestFileDialogs)
+#include "tst_filedialogs.moc"

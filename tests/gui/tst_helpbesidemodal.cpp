@@ -1,0 +1,169 @@
+#include "common/ChannelFixture.h"
+#include "help/UHelp.h"
+#include "help/UMyHelp.h"
+#include "main/UChannelDocument.h"
+#include "main/UMain.h"
+#include "settings/USettings.h"
+#include "viewer/UMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// Help pages are windows of their own that live beside the modal windows asking for them:
+// opened from inside a running modal window, a page must answer the mouse at once, not only
+// after that window has closed.
+class TestHelpBesideModal : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TfrmMain> FMain;
+
+    // Clicks a button through its window, where a blocked window drops the click.
+    static void ClickThroughWindow(QPushButton* button) {
+        QWidget* window = button->window();
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                          button->mapTo(window, button->rect().center()));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { Q_INIT_RESOURCE(orvane_help); }
+
+    void init() {
+        ResetSettings();
+        SetChannelsModified(false);
+        TDialogSeam::Install();
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        QVERIFY(InstallHelpPages(GetProgramDataFolder()));
+        Settings().DVBViewerDataFolder = FDir->filePath(u"viewer"_s) + u'/';
+        FMain = std::make_unique<TfrmMain>();
+        FMain->tiEnabled->stop();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        // An IPTV channel for the IPTV window, a deleted one for the restore window.
+        TChannelRecBuilder iptv;
+        iptv.TunerType(ttIPTV).Ids(1, 2, 3).Video().Root(u"IPTV"_s).Name(u"Net"_s);
+        const QString path = FDir->filePath(u"work.dat"_s);
+        QVERIFY(WriteChannelFile(path, {TChannelRecBuilder().Name(u"A"_s).Video(), iptv,
+                                        TChannelRecBuilder().Name(u"B"_s).Video()}));
+        FMain->Document().LoadChannelList(path);
+    }
+
+    void cleanup() {
+        HelpWindowsManager().CloseAll();
+        SetChannelsModified(false);
+        FMain.reset();
+        TDialogSeam::Uninstall();
+        FDir.reset();
+    }
+
+    void helpPageIsUsableWhileItsModalWindowRuns_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("helpButton"); // empty: F1
+        const QString help = u"btnHelp"_s;
+        QTest::newRow("settings") << u"actSettings"_s << u"frmSettings"_s << int(hpSettings)
+                                  << help;
+        QTest::newRow("code page")
+            << u"actCodepage"_s << u"frmCodePage"_s << int(hpCodePage) << help;
+        QTest::newRow("reorder preview")
+            << u"actMakeManHappy"_s << u"frmMakeManHappy"_s << int(hpHappyMan) << help;
+        QTest::newRow("reorder preview, F1")
+            << u"actMakeManHappy"_s << u"frmMakeManHappy"_s << int(hpHappyMan) << QString();
+        QTest::newRow("restore, F1")
+            << u"actRestoreDeleted"_s << u"frmRestore"_s << int(hpRestore) << QString();
+        QTest::newRow("IPTV") << u"actMakeIPTVXepgReady"_s << u"frmMakeIPTVXepg"_s
+                              << int(hpIPTV2Xepg) << help;
+    }
+    void helpPageIsUsableWhileItsModalWindowRuns() {
+        QFETCH(QString, command);
+        QFETCH(QString, window);
+        QFETCH(int, page);
+        QFETCH(QString, helpButton);
+        QApplication::clipboard()->clear();
+
+        QString shownWindow;
+        bool helpOpened = false, copied = false, closedByOK = false, modalStillOpen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            // Whatever happens below, the modal window closes in the end.
+            struct TCloser {
+                QDialog* Dialog;
+                ~TCloser() { Dialog->reject(); }
+            } closer{dialog};
+            shownWindow = dialog->objectName();
+            if (helpButton.isEmpty()) {
+                QTest::keyClick(dialog->windowHandle(), Qt::Key_F1);
+            } else {
+                auto* button = dialog->findChild<QPushButton*>(helpButton);
+                QVERIFY(button);
+                ClickThroughWindow(button);
+            }
+            QTRY_VERIFY(HelpWindowsManager().Window(page));
+            TfrmHelp* help = HelpWindowsManager().Window(page);
+            helpOpened = true;
+            QVERIFY(QTest::qWaitForWindowExposed(help));
+
+            ClickThroughWindow(help->findChild<QPushButton*>(u"btnCopy"_s));
+            QTRY_VERIFY(!QApplication::clipboard()->text().isEmpty());
+            copied = QApplication::clipboard()->text() == help->reHelp()->toPlainText();
+
+            ClickThroughWindow(help->findChild<QPushButton*>(u"btnOK"_s));
+            QTRY_VERIFY(!HelpWindowsManager().IsLaunched(page));
+            closedByOK = true;
+            modalStillOpen = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+        });
+        FMain->UpdateActions();
+        auto* action = FMain->findChild<QAction*>(command);
+        QVERIFY(action);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+
+        QCOMPARE(shownWindow, window);
+        QVERIFY(helpOpened);
+        QVERIFY(copied);
+        QVERIFY(closedByOK);
+        QVERIFY(modalStillOpen);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The main window stays blocked while a window-modal window runs.
+    void mainWindowWaitsForTheModalWindow() {
+        bool mainBlocked = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            // A click on the main window's menu bar would open a menu if the click got through.
+            const int before = FMain->findChildren<QWidget*>().size();
+            QTest::mouseClick(FMain->windowHandle(), Qt::LeftButton, {}, QPoint(10, 5));
+            QCoreApplication::processEvents();
+            mainBlocked = QApplication::activeModalWidget() == dialog &&
+                          QApplication::activePopupWidget() == nullptr &&
+                          FMain->findChildren<QWidget*>().size() == before;
+            dialog->reject();
+        });
+        FMain->UpdateActions();
+        FMain->findChild<QAction*>(u"actSettings"_s)->trigger();
+        QVERIFY(mainBlocked);
+    }
+};
+
+QTEST_MAIN(TestHelpBesideModal)
+#include "tst_helpbesidemodal.moc"
