@@ -216,22 +216,24 @@ private Q_SLOTS:
                 slowest = std::max(slowest, PressDown());
                 ++presses;
                 QCOMPARE(SelectedRow(), presses);
-                // The viewer runs and its state is not known: neither command is open.
-                QVERIFY(!save->isEnabled());
+                // The viewer's state is not known: "Tune" stays closed.
                 QVERIFY(!tune->isEnabled());
                 QVERIFY(hung.MostOpenAtOnce() <= 1);
             }
         };
-        QTRY_VERIFY_WITH_TIMEOUT(!save->isEnabled(), 1000);
         pressWhile([] { return TDialogSeam::Shown().empty(); }, 200);
         if (QTest::currentTestFailed())
             return;
         QVERIFY2(slowest < GenerousPressMs, qPrintable(QString::number(slowest)));
+        // Most of the call's 2 s went to keys.
+        QVERIFY2(presses >= 10, qPrintable(QString::number(presses)));
         QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
         QVERIFY2(TDialogSeam::Shown()[0].Text.contains(QStringLiteral("did not reply within")),
                  qPrintable(TDialogSeam::Shown()[0].Text));
         QCOMPARE(hung.Accepted(), 1);
         QCOMPARE(hung.Requests(), QList<QByteArray>{QByteArray(R"({"call":"GetChannels"})")});
+        // It runs: "Save DVBViewer" stays closed.
+        QVERIFY(!save->isEnabled());
 
         // While the viewer keeps hanging, the timer does not ask it again for a while.
         const int after = presses;
@@ -242,6 +244,7 @@ private Q_SLOTS:
         QCOMPARE(hung.Accepted(), 1);
         QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
         QVERIFY2(slowest < GenerousPressMs, qPrintable(QString::number(slowest)));
+        QVERIFY(!save->isEnabled());
 
         // "Open DVBViewer" shows the list at once and asks for the table in the background.
         QElapsedTimer clock;
