@@ -155,10 +155,11 @@ void TfrmFolders::btnDetectClick() {
         ShowErrorMessage(QStringLiteral("DVBViewer is not running."));
         return;
     }
-    // The window goes on while the viewer answers (or fails to); the button waits for it.
+    // The window goes on while the viewer answers (or fails to); further clicks meanwhile
+    // ask nothing more. The button keeps its state: disabled, it would pass the focus on to
+    // the work folder edit with all its text selected, for the next key to replace.
     FDetectCall =
         new TAutomationCall(viewer->Socket, DataFolderRequest(), AutomationTimeoutMs, this);
-    btnDetect->setEnabled(false);
     connect(FDetectCall, &TAutomationCall::Replied, this, [this](const QByteArray& line) {
         EndDetect();
         try {
@@ -177,7 +178,6 @@ void TfrmFolders::btnDetectClick() {
 void TfrmFolders::EndDetect() {
     FDetectCall->deleteLater();
     FDetectCall = nullptr;
-    btnDetect->setEnabled(IsViewerRunning());
 }
 
 bool TfrmFolders::Detecting() const {
@@ -200,5 +200,5 @@ void TfrmFolders::tiDetectTimer() {
     // The running test may raise; a window's timer must not take the dialog down with it.
     bool running = false;
     RunGuarded([&running] { running = IsViewerRunning(); });
-    btnDetect->setEnabled(running && !FDetectCall);
+    btnDetect->setEnabled(running);
 }
