@@ -54,7 +54,6 @@
 
 namespace {
 
-constexpr int TimerInterval = 300;
 constexpr int MinimumPaneWidth = 60;
 constexpr int HappyPanelWidth = 20;
 constexpr int ToolButtonWidth = 87;
@@ -94,9 +93,11 @@ TfrmMain::TfrmMain(QWidget* parent)
     ConnectCommands();
     ConnectEditCommands();
 
+    connect(&TuningManager(), &TTuningManager::ChannelsRead, this, &TfrmMain::ViewerChannelsRead);
+    connect(&TuningManager(), &TTuningManager::ViewerCallFailed, this, &TfrmMain::ViewerCallFailed);
     tiEnabled = new QTimer(this);
     tiEnabled->setObjectName(QStringLiteral("tiEnabled"));
-    tiEnabled->setInterval(TimerInterval);
+    tiEnabled->setInterval(EnabledTimerInterval);
     connect(tiEnabled, &QTimer::timeout, this, &TfrmMain::tiEnabledTimer);
     tiEnabled->start();
 
@@ -755,37 +756,40 @@ void TfrmMain::UpdateActions() {
 }
 
 void TfrmMain::tiEnabledTimer() {
-    // A modal box opened from here lets the timer tick again; those ticks wait.
-    if (FInTimerTick)
-        return;
-    FInTimerTick = true;
-    bool running = false;
-    const auto askViewer = [this, &running] {
-        running = IsViewerRunning();
-        if (running)
-            TuningManager().GetChannelsIfNone();
-    };
-    // A viewer that stays unreachable would otherwise raise a box every 300 ms: the user
-    // hears of a failure once, and again only after a tick that went well.
-    if (!FTimerErrorShown) {
-        FTimerErrorShown = !RunGuarded(askViewer);
-    } else {
-        try {
-            askViewer();
-            FTimerErrorShown = false;
-        } catch (const std::exception&) {
-        }
-    }
+    // Constant work: two looks at the runtime folder and at most the start of one call, whose
+    // answer comes later (ViewerChannelsRead); nothing here waits for the viewer.
+    const bool running = IsViewerRunning();
+    if (running)
+        TuningManager().GetChannelsIfNone();
+    else
+        FViewerErrorShown = false;
     const bool mainHasNodes = MainTreeView().HasNodes();
     bool saveAllowed = mainHasNodes && !running;
     if (saveAllowed)
         saveAllowed = !IsRecorderServiceRunning();
     actSaveDVBViewerFile->setEnabled(saveAllowed);
+    UpdateTuneAction(running);
+    UpdateActions();
+}
 
+void TfrmMain::UpdateTuneAction(bool running) {
     const TChannel* selected = ActiveTreeView().SelectedChannel();
     actTune->setEnabled(running && selected && TuningManager().CanTune(*selected));
-    UpdateActions();
-    FInTimerTick = false;
+}
+
+void TfrmMain::ViewerChannelsRead() {
+    FViewerErrorShown = false;
+    UpdateTuneAction(IsViewerRunning());
+}
+
+void TfrmMain::ViewerCallFailed(const QString& message, bool automatic) {
+    // A viewer that stays unreachable would otherwise raise a box every few seconds: the
+    // user hears of it once, and again only after the viewer answered or stopped running.
+    // A command the user gave always tells how it ended.
+    if (automatic && FViewerErrorShown)
+        return;
+    FViewerErrorShown = true;
+    ShowErrorMessage(message);
 }
 
 bool TfrmMain::FormKeyDown(QKeyEvent* event) {

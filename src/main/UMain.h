@@ -70,6 +70,8 @@ public:
     void ShowCheckedCount();
     // Every command's enabled state from the state of the trees and the list.
     void UpdateActions();
+    // How often tiEnabled follows the viewer and the commands' states.
+    static constexpr int EnabledTimerInterval = 300;
     // One tick of tiEnabled.
     void tiEnabledTimer();
     // The window's own keys (F3 to F8 with or without Ctrl); true when the key was used.
@@ -227,7 +229,11 @@ private:
     TfrmChecking* FfrmChecking = nullptr;
     TfrmGoTo* FfrmGoTo = nullptr;
     bool FIsNotHappy = false;
-    bool FInTimerTick = false;
-    bool FTimerErrorShown = false;
+    // "Tune" from the viewer's state as last seen and the selected channel.
+    void UpdateTuneAction(bool running);
+    void ViewerChannelsRead();
+    void ViewerCallFailed(const QString& message, bool automatic);
+
+    bool FViewerErrorShown = false;
     bool FShownOnce = false;
 };

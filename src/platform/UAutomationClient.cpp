@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -19,8 +20,32 @@ int RemainingMs(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 0, 60 * 60 * 1000));
 }
 
+QString FailureText(const QString& call, const QString& why) {
+    return QStringLiteral("DVBViewer automation (%1): %2").arg(call, why);
+}
+
 [[noreturn]] void Fail(const QString& call, const QString& why) {
-    throw EAutomationError(QStringLiteral("DVBViewer automation (%1): %2").arg(call, why));
+    throw EAutomationError(FailureText(call, why));
+}
+
+QString CannotConnect(const QString& reason) {
+    return QStringLiteral("cannot connect to the running DVBViewer (%1).").arg(reason);
+}
+
+QString NoReplyWithin(int timeoutMs) {
+    return QStringLiteral("DVBViewer did not reply within %1 seconds.").arg(timeoutMs / 1000.0);
+}
+
+QString ClosedWithoutReply() {
+    return QStringLiteral("DVBViewer closed the connection without replying.");
+}
+
+QString TooLarge() {
+    return QStringLiteral("the reply is too large.");
+}
+
+QByteArray RequestLine(const QJsonObject& request) {
+    return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
 }
 
 qint64 CellValue(const QJsonValue& cell) {
@@ -53,10 +78,9 @@ QByteArray TAutomationClient::Call(const QJsonObject& request) const {
     QLocalSocket socket;
     socket.connectToServer(FSocketPath);
     if (!socket.waitForConnected(RemainingMs(deadline)))
-        Fail(call, QStringLiteral("cannot connect to the running DVBViewer (%1).")
-                       .arg(socket.errorString()));
+        Fail(call, CannotConnect(socket.errorString()));
 
-    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    socket.write(RequestLine(request));
     while (socket.bytesToWrite() > 0) {
         if (deadline.hasExpired() || !socket.waitForBytesWritten(RemainingMs(deadline)))
             Fail(call,
@@ -73,27 +97,37 @@ QByteArray TAutomationClient::Call(const QJsonObject& request) const {
             break;
         }
         if (reply.size() > MaxReplySize)
-            Fail(call, QStringLiteral("the reply is too large."));
+            Fail(call, TooLarge());
         if (socket.state() != QLocalSocket::ConnectedState) {
             // A reply cut off by the closing connection is taken as it stands; none at all
             // is an error.
             if (reply.trimmed().isEmpty())
-                Fail(call, QStringLiteral("DVBViewer closed the connection without replying."));
+                Fail(call, ClosedWithoutReply());
             break;
         }
         if (deadline.hasExpired())
-            Fail(call, QStringLiteral("DVBViewer did not reply within %1 seconds.")
-                           .arg(FTimeoutMs / 1000.0));
+            Fail(call, NoReplyWithin(FTimeoutMs));
         socket.waitForReadyRead(std::max(1, RemainingMs(deadline)));
     }
     socket.abort();
     return reply;
 }
 
+QJsonObject DataFolderRequest() {
+    return QJsonObject{{QStringLiteral("call"), QStringLiteral("DataFolder")}};
+}
+
+QJsonObject GetChannelsRequest() {
+    return QJsonObject{{QStringLiteral("call"), QStringLiteral("GetChannels")}};
+}
+
+QJsonObject SetCurrentChannelNrRequest(int channelNumber) {
+    return QJsonObject{{QStringLiteral("call"), QStringLiteral("SetCurrentChannelNr")},
+                       {QStringLiteral("value"), channelNumber}};
+}
+
 QString TAutomationClient::DataFolder() const {
-    QJsonObject request;
-    request.insert(QStringLiteral("call"), QStringLiteral("DataFolder"));
-    return ParseDataFolderReply(Call(request));
+    return ParseDataFolderReply(Call(DataFolderRequest()));
 }
 
 QString ParseDataFolderReply(const QByteArray& line) {
@@ -104,9 +138,7 @@ QString ParseDataFolderReply(const QByteArray& line) {
 }
 
 TViewerChannelTable TAutomationClient::GetChannels() const {
-    QJsonObject request;
-    request.insert(QStringLiteral("call"), QStringLiteral("GetChannels"));
-    return ParseGetChannelsReply(Call(request));
+    return ParseGetChannelsReply(Call(GetChannelsRequest()));
 }
 
 TViewerChannelTable ParseGetChannelsReply(const QByteArray& line) {
@@ -145,10 +177,7 @@ TViewerChannelTable ParseGetChannelsReply(const QByteArray& line) {
 }
 
 void TAutomationClient::SetCurrentChannelNr(int channelNumber) const {
-    QJsonObject request;
-    request.insert(QStringLiteral("call"), QStringLiteral("SetCurrentChannelNr"));
-    request.insert(QStringLiteral("value"), channelNumber);
-    ParseSetCurrentChannelNrReply(Call(request), channelNumber);
+    ParseSetCurrentChannelNrReply(Call(SetCurrentChannelNrRequest(channelNumber)), channelNumber);
 }
 
 void ParseSetCurrentChannelNrReply(const QByteArray& line, int channelNumber) {
@@ -164,4 +193,112 @@ TAutomationClient GetActiveObject(const QString& displayName, int timeoutMs) {
             QStringLiteral("DVBViewer automation: no running object is registered as %1.")
                 .arg(displayName));
     return TAutomationClient(entry->Socket, timeoutMs);
+}
+
+// --- The call that does not block ------------------------------------------------------------
+
+TAutomationCall::TAutomationCall(QString socketPath, QJsonObject request, int timeoutMs,
+                                 QObject* parent)
+    : QObject(parent), FSocketPath(std::move(socketPath)), FRequest(std::move(request)),
+      FTimeoutMs(timeoutMs), FSocket(new QLocalSocket(this)), FTimer(new QTimer(this)) {
+    FTimer->setSingleShot(true);
+    connect(FTimer, &QTimer::timeout, this, &TAutomationCall::OnTimeout);
+    connect(FSocket, &QLocalSocket::connected, this, &TAutomationCall::OnConnected);
+    connect(FSocket, &QLocalSocket::readyRead, this, &TAutomationCall::OnReadyRead);
+    connect(FSocket, &QLocalSocket::disconnected, this, &TAutomationCall::OnClosed);
+    connect(FSocket, &QLocalSocket::errorOccurred, this, [this] {
+        // Before the connection stands, any error means there is nobody to talk to; after it,
+        // the far end has gone, and what it sent is all there is.
+        if (FConnected)
+            OnClosed();
+        else
+            Finish(false, {}, CannotConnect(FSocket->errorString()));
+    });
+}
+
+TAutomationCall::~TAutomationCall() {
+    Cancel();
+}
+
+QString TAutomationCall::CallName() const {
+    return FRequest.value(u"call").toString();
+}
+
+void TAutomationCall::Start() {
+    FTimer->start(FTimeoutMs);
+    FSocket->connectToServer(FSocketPath);
+}
+
+void TAutomationCall::Cancel() {
+    FCancelled = true;
+    Stop();
+}
+
+void TAutomationCall::Stop() {
+    if (FDone)
+        return;
+    FDone = true;
+    FTimer->stop();
+    FSocket->disconnect(this);
+    FSocket->abort();
+}
+
+void TAutomationCall::OnConnected() {
+    FConnected = true;
+    FSocket->write(RequestLine(FRequest));
+}
+
+void TAutomationCall::OnReadyRead() {
+    if (FDone)
+        return;
+    const qsizetype searchFrom = FReply.size();
+    FReply += FSocket->readAll();
+    const qsizetype end = FReply.indexOf('\n', searchFrom);
+    if (end >= 0)
+        Finish(true, FReply.left(end), QString());
+    else if (FReply.size() > MaxReplySize)
+        Finish(false, {}, TooLarge());
+}
+
+void TAutomationCall::OnClosed() {
+    if (FDone)
+        return;
+    FReply += FSocket->readAll();
+    const qsizetype end = FReply.indexOf('\n');
+    if (end >= 0)
+        Finish(true, FReply.left(end), QString());
+    // A reply cut off by the closing connection is taken as it stands; none at all is an error.
+    else if (FReply.trimmed().isEmpty())
+        Finish(false, {}, ClosedWithoutReply());
+    else
+        Finish(true, FReply, QString());
+}
+
+void TAutomationCall::OnTimeout() {
+    if (FDone)
+        return;
+    if (FConnected)
+        Finish(false, {}, NoReplyWithin(FTimeoutMs));
+    else
+        Finish(false, {},
+               CannotConnect(
+                   QStringLiteral("no connection within %1 seconds").arg(FTimeoutMs / 1000.0)));
+}
+
+void TAutomationCall::Finish(bool replied, const QByteArray& line, const QString& message) {
+    Stop();
+    // Later, from the event loop: the receiver may start the next call or delete this one,
+    // which it must not do from inside a signal of our own socket.
+    const QString text = FailureText(CallName(), message);
+    QMetaObject::invokeMethod(
+        this,
+        [this, replied, line, text] {
+            if (FCancelled)
+                return;
+            if (replied)
+                Q_EMIT Replied(line);
+            else
+                Q_EMIT Failed(text);
+        },
+        Qt::QueuedConnection);
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
 #include <QString>
 #include <array>
 #include <vector>
 
-class QJsonObject;
+class QLocalSocket;
+class QTimer;
 
 // The viewer's automation server as the program uses it: one call per connection, each
 // finished (or failed) within the time limit. Every failure raises EAutomationError.
@@ -37,6 +40,54 @@ private:
 
     QString FSocketPath;
     int FTimeoutMs;
+};
+
+// The request line of each call (without its line feed).
+QJsonObject DataFolderRequest();
+QJsonObject GetChannelsRequest();
+QJsonObject SetCurrentChannelNrRequest(int channelNumber);
+
+// One call that never blocks its caller: it runs on the event loop of the thread that made it
+// and ends in exactly one Replied or Failed, at the latest when the time limit has passed,
+// with the same messages as the blocking client. The outcome always arrives later from the
+// event loop, never from within Start, and never after Cancel.
+class TAutomationCall : public QObject {
+    Q_OBJECT
+
+public:
+    TAutomationCall(QString socketPath, QJsonObject request, int timeoutMs = AutomationTimeoutMs,
+                    QObject* parent = nullptr);
+    ~TAutomationCall() override;
+
+    void Start();
+    // Hangs up; nothing is reported any more.
+    void Cancel();
+    // The request's "call", as the messages name it.
+    QString CallName() const;
+
+Q_SIGNALS:
+    // The reply line, without its line feed, not yet read: the Parse...Reply functions do that.
+    void Replied(const QByteArray& line);
+    void Failed(const QString& message);
+
+private:
+    void OnConnected();
+    void OnReadyRead();
+    void OnClosed();
+    void OnTimeout();
+    // Ends the call; the outcome, if any, is on its way.
+    void Stop();
+    void Finish(bool replied, const QByteArray& line, const QString& message);
+
+    QString FSocketPath;
+    QJsonObject FRequest;
+    int FTimeoutMs;
+    QLocalSocket* FSocket = nullptr;
+    QTimer* FTimer = nullptr;
+    QByteArray FReply;
+    bool FConnected = false;
+    bool FDone = false;
+    bool FCancelled = false;
 };
 
 // The reading of one reply line of each call, apart from the connection, so that whatever a

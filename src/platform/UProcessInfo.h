@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // What the running-object and service registries need to know about processes: an entry
 // left behind by a process that died without cleaning up must not count.
@@ -9,3 +11,15 @@ qint64 CurrentProcessId();
 bool IsProcessAlive(qint64 pid);
 // The numeric id of the user running this process (names the per-user runtime folder).
 qint64 CurrentUserId();
+
+// Who owns a file or folder and who else may change it, read from the path itself: a
+// symbolic link is described as a link, never as what it points to.
+struct TPathOwnership {
+    bool IsDir = false;
+    bool IsFile = false; // a regular file
+    qint64 OwnerId = -1;
+    // The group or anybody else may write it.
+    bool WritableByOthers = false;
+};
+// Nothing when the path does not exist (or cannot be examined).
+std::optional<TPathOwnership> PathOwnership(const QString& path);

@@ -1,7 +1,10 @@
 #include "platform/UProcessInfo.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -21,4 +24,16 @@ bool IsProcessAlive(qint64 pid) {
 
 qint64 CurrentUserId() {
     return static_cast<qint64>(::getuid());
+}
+
+std::optional<TPathOwnership> PathOwnership(const QString& path) {
+    struct stat info {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    TPathOwnership result;
+    result.IsDir = S_ISDIR(info.st_mode);
+    result.IsFile = S_ISREG(info.st_mode);
+    result.OwnerId = static_cast<qint64>(info.st_uid);
+    result.WritableByOthers = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return result;
 }

@@ -31,6 +31,8 @@ QString RunningObjectsFolder() {
 std::vector<TRunningObject> EnumerateRunningObjects() {
     std::vector<TRunningObject> result;
     const QString folder = RunningObjectsFolder();
+    if (!IsPrivateFolder(RuntimeFolder()) || !IsPrivateFolder(folder))
+        return result;
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         if (std::optional<TRunningObject> entry = ReadEntry(folder, name))

@@ -25,16 +25,43 @@ QString RuntimeSubFolder(const QString& name) {
     return RuntimeFolder() + name + u'/';
 }
 
+namespace {
+
+std::optional<qint64> GOwnerForTesting;
+
+qint64 ExpectedOwner() {
+    return GOwnerForTesting ? *GOwnerForTesting : CurrentUserId();
+}
+
+bool IsPrivate(const QString& path, bool folder) {
+    // Without the trailing separator, or a link to a folder would be examined as the folder.
+    const std::optional<TPathOwnership> info = PathOwnership(QDir::cleanPath(path));
+    return info && (folder ? info->IsDir : info->IsFile) && info->OwnerId == ExpectedOwner() &&
+           !info->WritableByOthers;
+}
+
+} // namespace
+
+bool IsPrivateFolder(const QString& folder) {
+    return IsPrivate(folder, true);
+}
+
+bool IsPrivateFile(const QString& path) {
+    return IsPrivate(path, false);
+}
+
+void SetPrivateOwnerForTesting(std::optional<qint64> userId) {
+    GOwnerForTesting = userId;
+}
+
 bool EnsurePrivateFolder(const QString& folder) {
     constexpr QFile::Permissions userOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                             QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
-    // R may sit in a shared temporary folder: other users must not plant entries in it.
     const QString root = RuntimeFolder();
     for (const QString& path : {root, folder}) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            // A folder someone else made in a shared temporary folder is not ours to trust.
-            if (static_cast<qint64>(info.ownerId()) != CurrentUserId())
+        if (PathOwnership(QDir::cleanPath(path))) {
+            // Made by someone else, or open to others: not ours to trust, nor to repair.
+            if (!IsPrivateFolder(path))
                 return false;
             continue;
         }
@@ -42,7 +69,7 @@ bool EnsurePrivateFolder(const QString& folder) {
             return false;
         QFile::setPermissions(path, userOnly);
     }
-    return QFileInfo(folder).isDir();
+    return IsPrivateFolder(root) && IsPrivateFolder(folder);
 }
 
 namespace {
@@ -56,6 +83,9 @@ bool IsPlainFileName(const QString& name) {
 }
 
 bool ReadRuntimeEntry(const QString& path, QJsonObject& object) {
+    if (!IsPrivateFolder(RuntimeFolder()) || !IsPrivateFolder(QFileInfo(path).absolutePath()) ||
+        !IsPrivateFile(path))
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxEntrySize)
         return false;
@@ -79,9 +109,15 @@ void WriteRuntimeEntry(const QString& folder, const QString& name, const QJsonOb
         file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
         throw EFCreateError(
             QStringLiteral("Cannot write the file %1: %2").arg(folder + name, file.errorString()));
+    // Whatever the umask: an entry that others may write is not believed by its readers.
+    QFile::setPermissions(folder + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                             QFile::WriteUser);
 }
 
 void RemoveOwnRuntimeEntry(const QString& path) {
+    // Nothing of ours can be in a folder that is not ours.
+    if (!IsPrivateFolder(QFileInfo(path).absolutePath()))
+        return;
     QJsonObject object;
     if (ReadRuntimeEntry(path, object) && object.value(u"pid").toInteger() != CurrentProcessId())
         return;

@@ -1,7 +1,11 @@
 #include "viewer/UFolders.h"
 
+#include "platform/UAutomationClient.h"
+#include "platform/UOrvaneError.h"
+#include "platform/URunningObjects.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
+#include "viewer/UViewerEnvironment.h"
 #include "viewer/UViewerStartup.h"
 
 #include <QGridLayout>
@@ -139,7 +143,45 @@ void TfrmFolders::EditChanged() {
 }
 
 void TfrmFolders::btnDetectClick() {
-    RunGuarded([this] { edtDVBViewerDataFolder->setText(GetViewerDataFolder()); });
+    if (FDetectCall)
+        return;
+    // Not running: the viewer has no folder to tell.
+    if (!IsViewerRunning()) {
+        edtDVBViewerDataFolder->setText(QString());
+        return;
+    }
+    const std::optional<TRunningObject> viewer = FindRunningObject(ViewerActiveObjectName());
+    if (!viewer) {
+        ShowErrorMessage(QStringLiteral("DVBViewer is not running."));
+        return;
+    }
+    // The window goes on while the viewer answers (or fails to); further clicks meanwhile
+    // ask nothing more. The button keeps its state: disabled, it would pass the focus on to
+    // the work folder edit with all its text selected, for the next key to replace.
+    FDetectCall =
+        new TAutomationCall(viewer->Socket, DataFolderRequest(), AutomationTimeoutMs, this);
+    connect(FDetectCall, &TAutomationCall::Replied, this, [this](const QByteArray& line) {
+        EndDetect();
+        try {
+            edtDVBViewerDataFolder->setText(ParseDataFolderReply(line));
+        } catch (const EAutomationError& e) {
+            ShowErrorMessage(e.Message());
+        }
+    });
+    connect(FDetectCall, &TAutomationCall::Failed, this, [this](const QString& message) {
+        EndDetect();
+        ShowErrorMessage(message);
+    });
+    FDetectCall->Start();
+}
+
+void TfrmFolders::EndDetect() {
+    FDetectCall->deleteLater();
+    FDetectCall = nullptr;
+}
+
+bool TfrmFolders::Detecting() const {
+    return FDetectCall != nullptr;
 }
 
 void TfrmFolders::btnBrowseClick() {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLineEdit;
+class TAutomationCall;
 class QPushButton;
 class QTimer;
 
@@ -27,6 +28,8 @@ public:
     void btnBrowseClick();
     void btnOKClick();
     void tiDetectTimer();
+    // "Detect" has asked the viewer and waits for its answer.
+    bool Detecting() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -34,4 +37,7 @@ protected:
 
 private:
     void EditChanged();
+    void EndDetect();
+
+    TAutomationCall* FDetectCall = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "viewer/UTuning.h"
 
 #include "channels/UChannel.h"
-#include "viewer/UViewerEnvironment.h"
 
 namespace {
 
@@ -29,6 +28,17 @@ size_t TTuningManager::TIPTVKeyHash::operator()(const TIPTVKey& k) const noexcep
     h = mix(h, (static_cast<quint64>(k.IP) << 32) | k.Port);
     return mix(h, k.Encrypted ? 1 : 0);
 }
+
+TTuningManager::TTuningManager(QObject* parent) : QObject(parent), FLink(new TViewerLink(this)) {
+    connect(FLink, &TViewerLink::TableRead, this, [this](const TViewerChannelTable& table) {
+        GetChannelsFromTable(table);
+        Q_EMIT ChannelsRead();
+    });
+    connect(FLink, &TViewerLink::Tuned, this, &TTuningManager::Tuned);
+    connect(FLink, &TViewerLink::Failed, this, &TTuningManager::ViewerCallFailed);
+}
+
+TTuningManager::~TTuningManager() = default;
 
 void TTuningManager::Clear() {
     FTVChannels.clear();
@@ -66,15 +76,11 @@ void TTuningManager::AddChannel(qint64 id, quint32 ip, quint32 port, bool encryp
 
 void TTuningManager::GetChannelsIfNone() {
     if (FTVChannels.empty() && FIPTVChannels.empty())
-        GetChannelsFromCOM();
+        FLink->RequestTable(true);
 }
 
 void TTuningManager::GetChannelsFromCOM() {
-    if (!IsViewerRunning())
-        return;
-    // Read first: a viewer that fails to answer leaves the tables as they were.
-    const TViewerChannelTable table = ConnectToViewer().GetChannels();
-    GetChannelsFromTable(table);
+    FLink->RequestTable(false);
 }
 
 void TTuningManager::GetChannelsFromTable(const TViewerChannelTable& table) {
@@ -86,6 +92,7 @@ void TTuningManager::GetChannelsFromTable(const TViewerChannelTable& table) {
 }
 
 void TTuningManager::GetChannelsFromChannels(std::span<const TChannel* const> channels) {
+    FLink->DropTableRead();
     Clear();
     FTVChannels.reserve(channels.size());
     int counter = -1;
@@ -113,6 +120,5 @@ void TTuningManager::Tune(const TChannel& aChannel) {
 }
 
 void TTuningManager::SetViewerChannel(int number) {
-    if (number >= 0 && IsViewerRunning())
-        ConnectToViewer().SetCurrentChannelNr(number);
+    FLink->RequestTune(number);
 }

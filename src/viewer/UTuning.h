@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/UAutomationClient.h"
+#include "viewer/UViewerLink.h"
 
+#include <QObject>
 #include <QtGlobal>
 #include <span>
 #include <unordered_map>
@@ -28,27 +30,49 @@ struct TIPTVRec {
 // Maps channels to the numbers by which the running viewer selects them. The viewer counts
 // the entries of its list from 0, except that an entry repeating the last entry of its kind
 // (another audio track of that channel) takes no number.
-class TTuningManager {
+//
+// What reaches the viewer goes through a TViewerLink and never blocks: a read of the viewer's
+// table fills the tables when its reply arrives (ChannelsRead), a tune is sent and confirmed
+// later (Tuned), and a failure arrives as ViewerCallFailed, the tables keeping what they held.
+class TTuningManager : public QObject {
+    Q_OBJECT
+
 public:
+    explicit TTuningManager(QObject* parent = nullptr);
+    ~TTuningManager() override;
+
     const std::vector<TTVRec>& TVChannels() const { return FTVChannels; }
     const std::vector<TIPTVRec>& IPTVChannels() const { return FIPTVChannels; }
 
-    // Reads the viewer's table when both tables are empty (and the viewer runs).
+    // The timer's read: asks for the viewer's table when both tables are empty and the viewer
+    // runs, unless a read is already asked for or the viewer has just failed (see TViewerLink).
     void GetChannelsIfNone();
-    // Rebuilds both tables from the running viewer; nothing changes when it does not run.
-    // Errors of the viewer are raised, and the tables then keep what they held.
+    // Asks for the viewer's table, to replace both tables when it arrives; nothing happens
+    // when the viewer does not run.
     void GetChannelsFromCOM();
     // Rebuilds both tables from a viewer channel table (rows in the viewer's order).
     void GetChannelsFromTable(const TViewerChannelTable& table);
     // Rebuilds both tables from main channels in the order the viewer will list them
-    // (a std::vector<TChannel*> or std::vector<const TChannel*> serves).
+    // (a std::vector<TChannel*> or std::vector<const TChannel*> serves). A read of the
+    // viewer's table under way is dropped: the list just written is what the viewer will show.
     void GetChannelsFromChannels(std::span<const TChannel* const> channels);
 
     // The viewer's number for the channel, or -1.
     int FindChannelNumber(const TChannel& aChannel) const;
     bool CanTune(const TChannel& aChannel) const;
-    // Switches the running viewer to the channel; nothing happens without a number or viewer.
+    // Asks the running viewer to switch to the channel; nothing happens without a number or
+    // viewer.
     void Tune(const TChannel& aChannel);
+
+    TViewerLink& Link() { return *FLink; }
+
+Q_SIGNALS:
+    // A read of the viewer's table has replaced both tables.
+    void ChannelsRead();
+    // The viewer confirmed the switch to this number.
+    void Tuned(int channelNumber);
+    // A call to the viewer failed; automatic when it was the timer's read alone.
+    void ViewerCallFailed(const QString& message, bool automatic);
 
 private:
     struct TIPTVKey {
@@ -67,6 +91,8 @@ private:
     void AddTVChannel(const TTVRec& rec, int& counter);
     void AddIPTVChannel(const TIPTVRec& rec, int& counter);
     void SetViewerChannel(int number);
+
+    TViewerLink* FLink;
 
     std::vector<TTVRec> FTVChannels;
     std::vector<TIPTVRec> FIPTVChannels;

@@ -8,19 +8,14 @@
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UInformation.h"
 #include "main/UMain.h"
-#include "platform/URunningObjects.h"
-#include "platform/URuntimeFolder.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
-#include "viewer/UViewerEnvironment.h"
-#include "viewer/ViewerFixtures.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QItemSelectionModel>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -642,53 +637,6 @@ private Q_SLOTS:
         QVERIFY(Trigger(u"actSettings"_qs));
         QCOMPARE(Settings().ChannelSeparator, u" | "_qs);
         QCOMPARE(Tree().data(Tree().NodeIndex(0)).toString(), u"[0] A | Cat   >>>>>>Root"_qs);
-    }
-
-    void timerFollowsTheRunningViewer() {
-        Load(ViewerFile(),
-             {Main("A").TunerType(1).Ids(10, 1, 1), Main("B").TunerType(1).Ids(11, 1, 1)});
-        Select(Tree().NodeIndex(1));
-        QAction* save = Action(u"actSaveDVBViewerFile"_qs);
-        QAction* tune = Action(u"actTune"_qs);
-        FMain->tiEnabledTimer();
-        QVERIFY(save->isEnabled());
-        QVERIFY(!tune->isEnabled());
-
-        TStandinProcess viewer;
-        QVERIFY2(viewer.Start(Settings().DVBViewerDataFolder), qPrintable(viewer.Error()));
-        FMain->tiEnabledTimer();
-        QVERIFY(!save->isEnabled());
-        QVERIFY(tune->isEnabled()); // the tick read the viewer's numbers
-        QVERIFY(Trigger(u"actTune"_qs));
-        QVERIFY(viewer.WaitForLine(u"Tuned 1"_qs, 10000).startsWith(u"Tuned 1"_qs));
-
-        QVERIFY(viewer.Terminate());
-        FMain->tiEnabledTimer();
-        QVERIFY(save->isEnabled());
-        QVERIFY(!tune->isEnabled());
-        QVERIFY(TDialogSeam::Shown().empty());
-    }
-
-    void anUnreachableViewerIsReportedOncePerFailure() {
-        Load(WorkFile(), {Main("A")});
-        // A viewer that is registered as running but does not answer.
-        const QJsonObject entry{{u"pid"_qs, QCoreApplication::applicationPid()},
-                                {u"socket"_qs, FDir->filePath(u"no-such-socket"_qs)}};
-        const QString name = u"!"_qs + QString::fromUtf16(ViewerClassID);
-        WriteRuntimeEntry(RunningObjectsFolder(), name, entry);
-        for (int tick = 0; tick < 3; ++tick)
-            FMain->tiEnabledTimer();
-        QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
-        QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
-        QVERIFY(!Action(u"actSaveDVBViewerFile"_qs)->isEnabled());
-
-        QVERIFY(QFile::remove(RunningObjectsFolder() + name));
-        FMain->tiEnabledTimer();
-        QVERIFY(Action(u"actSaveDVBViewerFile"_qs)->isEnabled());
-        WriteRuntimeEntry(RunningObjectsFolder(), name, entry);
-        FMain->tiEnabledTimer();
-        QCOMPARE(TDialogSeam::Shown().size(), size_t(2));
-        QVERIFY(QFile::remove(RunningObjectsFolder() + name));
     }
 
     void windowPlaceIsKeptInTheSettings() {

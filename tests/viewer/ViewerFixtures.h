@@ -3,10 +3,14 @@
 #include "channels/UChannelRec.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 // A channel record built field by field: only what the viewer's numbering looks at.
@@ -39,15 +43,72 @@ public:
     bool Interrupt();
     // SIGKILL: it gets no chance to remove its entries.
     bool Kill();
-    // Waits for the stand-in to print a line that starts with the prefix; returns it.
+    // Waits for the stand-in to print a line that starts with the prefix; returns it. The
+    // event loop runs meanwhile, so that calls which do not block can reach the stand-in.
     QString WaitForLine(const QString& prefix, int timeoutMs = 5000);
+    // The lines printed so far that nobody waited for.
+    QStringList UnreadLines();
+    // The line with which it reported ready ("Ready N channels").
+    QString ReadyLine() const { return FReadyLine; }
     QString Error() const { return FError; }
     qint64 Pid() const;
 
 private:
     std::unique_ptr<QProcess> FProcess;
+    void ReadLines();
+
     QStringList FLines;
     QString FError;
+    QString FReadyLine;
 };
 
 QString StandinProgram();
+
+// What the far end of a call does, for a viewer gone wrong.
+enum class TFakeBehaviour {
+    Garbage,       // a line that is no JSON
+    NulBytes,      // a line of zero bytes
+    CutOffGarbage, // bytes without a line end, then the connection closes
+    Silent,        // reads the request and never answers (a hung viewer, or one in a dialog)
+    CloseAtOnce,   // accepts and hangs up
+    Trickle,       // sends a byte now and then, never a line end
+    ErrorReply,    // {"error": ...}
+    WrongShape,    // valid JSON of the wrong shape for every call
+    NoListener,    // the entry names a socket nobody listens on
+};
+
+// A viewer's socket served on a thread of its own (a blocking call under test must not stop
+// it), taking any number of connections at once, so that a test sees how many calls the
+// program has under way and what they asked.
+class TFakeViewer {
+public:
+    TFakeViewer(const QString& socketPath, TFakeBehaviour behaviour);
+    ~TFakeViewer();
+    TFakeViewer(const TFakeViewer&) = delete;
+    TFakeViewer& operator=(const TFakeViewer&) = delete;
+
+    bool Listening() const;
+    const QString& SocketPath() const { return FPath; }
+    // Connections taken so far, open now, and the most that were open at one time.
+    int Accepted() const { return FAccepted; }
+    int OpenNow() const { return FOpen; }
+    int MostOpenAtOnce() const { return FMostOpen; }
+    // The request lines received, in order.
+    QList<QByteArray> Requests() const;
+
+private:
+    struct TConnection;
+    void Serve();
+    void Answer(TConnection& connection);
+
+    QString FPath;
+    TFakeBehaviour FBehaviour;
+    int FListen = -1;
+    std::atomic<bool> FStop{false};
+    std::atomic<int> FAccepted{0};
+    std::atomic<int> FOpen{0};
+    std::atomic<int> FMostOpen{0};
+    mutable std::mutex FMutex;
+    QList<QByteArray> FRequests;
+    std::thread FThread;
+};

@@ -1,12 +1,15 @@
 #include "ViewerFixtures.h"
+#include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
 #include "platform/UShellOpen.h"
 #include "settings/USettings.h"
 #include "viewer/UFolders.h"
 #include "viewer/UMessages.h"
+#include "viewer/UViewerEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void okStoresBothEditsAndCancelNothing();
     void browseReplacesTheWorkFolder();
     void detectFollowsTheRunningViewer();
+    void detectNeverWaitsForAViewerThatHangs();
     void linksOpenTheFolders();
     void placeComesFromAndGoesToTheSettings();
     void escapeCancels();
@@ -128,8 +132,9 @@ void TestFolders::detectFollowsTheRunningViewer() {
     // The window's own timer notices the viewer.
     QTRY_VERIFY_WITH_TIMEOUT(form.btnDetect->isEnabled(), 3000);
     form.btnDetect->click();
-    QCOMPARE(form.edtDVBViewerDataFolder->text(), QDir(FDir.path()).absolutePath() + u'/');
+    QTRY_COMPARE(form.edtDVBViewerDataFolder->text(), QDir(FDir.path()).absolutePath() + u'/');
     QVERIFY(form.btnOK->isEnabled());
+    QVERIFY(!form.Detecting());
 
     QVERIFY(standin.Terminate());
     QTRY_VERIFY_WITH_TIMEOUT(!form.btnDetect->isEnabled(), 3000);
@@ -138,6 +143,41 @@ void TestFolders::detectFollowsTheRunningViewer() {
     form.btnDetect->click();
     QCOMPARE(form.edtDVBViewerDataFolder->text(), QString());
     QVERIFY(TDialogSeam::Shown().empty());
+}
+
+void TestFolders::detectNeverWaitsForAViewerThatHangs() {
+    QVERIFY(FDir.isValid());
+    TFakeViewer hung(FDir.filePath(QStringLiteral("hung.sock")), TFakeBehaviour::Silent);
+    QVERIFY(hung.Listening());
+    RegisterRunningObject(ViewerActiveObjectName(), hung.SocketPath());
+    TfrmFolders form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTRY_VERIFY_WITH_TIMEOUT(form.btnDetect->isEnabled(), 3000);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form.btnDetect, Qt::LeftButton);
+    // Far below the 2 s the viewer is given to answer.
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(form.Detecting());
+    // The window goes on meanwhile: the focus stays where it was, and typing reaches the
+    // work folder edit.
+    QCOMPARE(QApplication::focusWidget(), form.btnDetect);
+    form.edtDefaultWorkFolder->setFocus();
+    for (const char c : {'/', 'x'})
+        QTest::keyClick(form.windowHandle(), c);
+    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists/x"));
+    // A click while it waits asks nothing more.
+    QVERIFY(form.btnDetect->isEnabled());
+    form.btnDetect->click();
+    QTRY_COMPARE_WITH_TIMEOUT(TDialogSeam::Shown().size(), size_t(1), 10000);
+    QVERIFY2(TDialogSeam::Shown()[0].Text.contains(QStringLiteral("did not reply within")),
+             qPrintable(TDialogSeam::Shown()[0].Text));
+    QCOMPARE(form.edtDVBViewerDataFolder->text(), QStringLiteral("/viewer/data/"));
+    QCOMPARE(hung.Accepted(), 1);
+    QVERIFY(!form.Detecting());
+    UnregisterRunningObject(ViewerActiveObjectName());
 }
 
 void TestFolders::linksOpenTheFolders() {

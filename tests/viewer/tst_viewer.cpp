@@ -9,10 +9,12 @@
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
 #include "viewer/UTuning.h"
+#include "viewer/UViewerEnvironment.h"
 #include "viewer/UViewerStartup.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,8 @@ private Q_SLOTS:
     void entriesThatAreNotTheViewerDoNotCount();
     void dataFolderEndsWithASeparator();
     void tuningTableComesFromTheViewerAndReachesIt();
+    void standinCountsTheChannelsItNumbers_data();
+    void standinCountsTheChannelsItNumbers();
     void emptyViewerListIsReadAgainOnTheNextTick();
     void failingViewerLeavesTheTuningTable();
     void recorderServiceRunsExactlyWhileStarted();
@@ -158,14 +162,22 @@ void TestViewer::tuningTableComesFromTheViewerAndReachesIt() {
     const TChannel b(MakeRec(list[2]));
 
     TTuningManager manager;
-    // Without a viewer nothing is read and nothing is tuned.
+    QSignalSpy read(&manager, &TTuningManager::ChannelsRead);
+    QSignalSpy tuned(&manager, &TTuningManager::Tuned);
+    QSignalSpy failed(&manager, &TTuningManager::ViewerCallFailed);
+    // Without a viewer nothing is asked.
     manager.GetChannelsIfNone();
+    manager.GetChannelsFromCOM();
+    QVERIFY(!manager.Link().CallUnderWay());
     QVERIFY(!manager.CanTune(a));
-    manager.Tune(a);
 
     TStandinProcess standin;
     QVERIFY2(standin.Start(FDataFolder), qPrintable(standin.Error()));
+    // The second audio track of A is a record, not a channel of its own.
+    QCOMPARE(standin.ReadyLine(), QStringLiteral("Ready 2 channels"));
     manager.GetChannelsIfNone();
+    QVERIFY(manager.Link().CallUnderWay());
+    QVERIFY(read.wait(10000));
     QCOMPARE(manager.FindChannelNumber(a), 0);
     QCOMPARE(manager.FindChannelNumber(b), 1);
 
@@ -173,42 +185,101 @@ void TestViewer::tuningTableComesFromTheViewerAndReachesIt() {
     QCOMPARE(standin.WaitForLine(QStringLiteral("Tuned")), QStringLiteral("Tuned 1 B"));
     manager.Tune(a);
     QCOMPARE(standin.WaitForLine(QStringLiteral("Tuned")), QStringLiteral("Tuned 0 A"));
+    QTRY_COMPARE(tuned.size(), 2);
+    QCOMPARE(tuned.at(0).at(0).toInt(), 1);
+    QCOMPARE(tuned.at(1).at(0).toInt(), 0);
 
-    // The viewer stopped: the table stays, but tuning does nothing.
-    QVERIFY(standin.Terminate());
+    // The viewer was killed and left its entry behind, its socket taken by someone else: the
+    // table stays, but neither a read nor a tune goes anywhere.
+    const QString socket = FindRunningObject(ViewerActiveObjectName())->Socket;
+    QVERIFY(standin.Kill());
+    QVERIFY(QFile::exists(RunningObjectsFolder() + ViewerActiveObjectName()));
+    QFile::remove(socket);
+    TFakeViewer listener(socket, TFakeBehaviour::Silent);
+    QVERIFY(listener.Listening());
     manager.GetChannelsFromCOM();
-    QCOMPARE(manager.FindChannelNumber(b), 1);
     manager.Tune(b);
+    QVERIFY(!manager.Link().CallUnderWay());
+    QCOMPARE(manager.FindChannelNumber(b), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(listener.Accepted(), 0);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(tuned.size(), 2);
+    QVERIFY(failed.isEmpty());
+    QVERIFY(standin.UnreadLines().isEmpty());
+}
+
+void TestViewer::standinCountsTheChannelsItNumbers_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("tracksOfOne"); // all records after the first are its audio tracks
+    QTest::addColumn<int>("channels");
+    QTest::newRow("empty list") << 0 << false << 0;
+    QTest::newRow("one channel") << 1 << false << 1;
+    QTest::newRow("a channel with two further audio tracks") << 3 << true << 1;
+    QTest::newRow("three channels") << 3 << false << 3;
+}
+
+void TestViewer::standinCountsTheChannelsItNumbers() {
+    QFETCH(int, records);
+    QFETCH(bool, tracksOfOne);
+    QFETCH(int, channels);
+    std::vector<TChannelSpec> list;
+    for (int i = 0; i < records; ++i)
+        list.push_back(tracksOfOne ? Named(1, "X", i > 0) : Named(quint16(i + 1), "X"));
+    QVERIFY(WriteWholeFile(FDataFolder + QStringLiteral("/channels.dat"), MakeChannelFile(list)));
+    TStandinProcess standin;
+    QVERIFY2(standin.Start(FDataFolder), qPrintable(standin.Error()));
+    QCOMPARE(standin.ReadyLine(), QStringLiteral("Ready %1 channels").arg(channels));
 }
 
 void TestViewer::emptyViewerListIsReadAgainOnTheNextTick() {
     TTuningManager manager;
+    QSignalSpy read(&manager, &TTuningManager::ChannelsRead);
     const TChannelSpec a = Named(1, "A");
     {
         TStandinProcess empty;
         QVERIFY2(empty.Start(FDataFolder), qPrintable(empty.Error()));
         manager.GetChannelsIfNone();
+        QVERIFY(read.wait(10000));
         QVERIFY(manager.TVChannels().empty());
+        // Still empty: the next tick asks again.
+        manager.GetChannelsIfNone();
+        QVERIFY(manager.Link().CallUnderWay());
+        QVERIFY(read.wait(10000));
         QVERIFY(empty.Terminate());
     }
     QVERIFY(WriteWholeFile(FDataFolder + QStringLiteral("/channels.dat"), MakeChannelFile({a})));
     TStandinProcess filled;
     QVERIFY2(filled.Start(FDataFolder), qPrintable(filled.Error()));
     manager.GetChannelsIfNone();
+    QVERIFY(read.wait(10000));
     QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(a))), 0);
+    // Filled: the ticks ask no more.
+    manager.GetChannelsIfNone();
+    QVERIFY(!manager.Link().CallUnderWay());
 }
 
 void TestViewer::failingViewerLeavesTheTuningTable() {
     TTuningManager manager;
+    QSignalSpy failed(&manager, &TTuningManager::ViewerCallFailed);
     const TChannel a(MakeRec(Named(1, "A")));
     std::vector<const TChannel*> saved{&a};
     manager.GetChannelsFromChannels(saved);
     // Registered, but nobody answers on its socket.
     RegisterRunningObject(ViewerActiveObjectName(), RuntimeFolder() + QStringLiteral("gone.sock"));
     QVERIFY(IsViewerRunning());
-    QVERIFY_THROWS_EXCEPTION(EAutomationError, manager.GetChannelsFromCOM());
+    manager.GetChannelsFromCOM();
+    QVERIFY(failed.wait(10000));
+    QVERIFY2(failed.at(0).at(0).toString().startsWith(
+                 QStringLiteral("DVBViewer automation (GetChannels): cannot connect")),
+             qPrintable(failed.at(0).at(0).toString()));
     QCOMPARE(manager.FindChannelNumber(a), 0);
-    QVERIFY_THROWS_EXCEPTION(EAutomationError, manager.Tune(a));
+    manager.Tune(a);
+    QVERIFY(failed.wait(10000));
+    QVERIFY2(failed.at(1).at(0).toString().startsWith(
+                 QStringLiteral("DVBViewer automation (SetCurrentChannelNr): cannot connect")),
+             qPrintable(failed.at(1).at(0).toString()));
+    QCOMPARE(manager.FindChannelNumber(a), 0);
     UnregisterRunningObject(ViewerActiveObjectName());
 }
 

@@ -160,7 +160,9 @@ public:
         }
         if (!FHeadless)
             ShowWindow();
-        Print(QStringLiteral("Ready %1 channels").arg(FChannels.size()));
+        // The channels the viewer lists under a number of their own; further audio tracks
+        // of a channel are records, but not channels to choose.
+        Print(QStringLiteral("Ready %1 channels").arg(FRecordOfNumber.size()));
     }
 
     void Stop() {
