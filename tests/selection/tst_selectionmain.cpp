@@ -41,19 +41,25 @@ TChannelRecBuilder Main(const char* name, const char* category = "News") {
         .Video();
 }
 
-// Runs body in the next modal window once it is open, then closes it. The flag tells the
-// caller that the body ran; no modal window at all fails the test.
-std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> body) {
-    auto ran = std::make_shared<bool>(false);
-    QTimer::singleShot(0, [body, ran] {
+// A body to run in the next modal window. The caller reads Ran after the window closed;
+// destroying the run cancels a body that has not run yet, so it never reaches another test.
+struct TModalRun : QObject {
+    bool Ran = false;
+};
+
+// Runs body in the next modal window once it is open, then closes it; no modal window at
+// all fails the test.
+std::unique_ptr<TModalRun> WhenModal(std::function<void(QWidget*)> body) {
+    auto run = std::make_unique<TModalRun>();
+    QTimer::singleShot(0, run.get(), [body, done = run.get()] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             QFAIL("no modal window opened");
         body(modal);
-        *ran = true;
+        done->Ran = true;
         modal->close();
     });
-    return ran;
+    return run;
 }
 
 // Presses the keys one after the other through the window's own handle, as the window
@@ -203,7 +209,7 @@ private Q_SLOTS:
             QVERIFY(!search->btnNext->isEnabled());
         });
         QVERIFY(Trigger("actSearch"));
-        QVERIFY(*searched);
+        QVERIFY(searched->Ran);
         QCOMPARE(SelectedRow(), 1);
 
         // By root and category, modal.
@@ -216,7 +222,7 @@ private Q_SLOTS:
             categories->btnCheck->click();
         });
         QVERIFY(Trigger("actCheckingByCategoryAndRoot"));
-        QVERIFY(*categorised);
+        QVERIFY(categorised->Ran);
         QCOMPARE(Ticked(), QStringLiteral("A C D"));
     }
 
@@ -291,7 +297,7 @@ private Q_SLOTS:
             rows = PressEach(search, {Qt::Key_T, Qt::Key_A, F8, F8, F8, F8, F7, F12}, selected);
         });
         QVERIFY(Trigger("actSearch"));
-        QVERIFY(*searched);
+        QVERIFY(searched->Ran);
         QCOMPARE(rows, QList<int>({1, 1, 3, 5, 6, 6, 5, 5}));
         QCOMPARE(Ticked(), QStringLiteral("Zeta"));
     }
@@ -308,7 +314,7 @@ private Q_SLOTS:
         TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
         FMain->UpdateActions();
 
-        std::shared_ptr<bool> checked;
+        std::unique_ptr<TModalRun> checked;
         const auto restored = WhenModal([&checked](QWidget* modal) {
             auto* restore = qobject_cast<TfrmRestore*>(modal);
             QVERIFY(restore);
@@ -321,8 +327,8 @@ private Q_SLOTS:
             restore->actChecking->trigger();
         });
         QVERIFY(Trigger("actRestoreDeleted"));
-        QVERIFY(*restored);
-        QVERIFY(checked && *checked);
+        QVERIFY(restored->Ran);
+        QVERIFY(checked && checked->Ran);
         QVERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpMain));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpRestore));
@@ -358,7 +364,7 @@ private Q_SLOTS:
             QVERIFY(!restore->isVisible());
         });
         QVERIFY(Trigger("actRestoreDeleted"));
-        QVERIFY(*restored);
+        QVERIFY(restored->Ran);
         QVERIFY(!nextTVDuring);
         // Closed again: the buttons are those of the main tree's selection.
         QVERIFY(ActiveTreeView() == MainTreeView());

@@ -74,19 +74,25 @@ QPoint TickBoxCentre(QTreeWidget* tree, QTreeWidgetItem* item) {
         .center();
 }
 
-// Runs body in the next modal window once it is open, then closes it. The flag tells the
-// caller that the body ran; no modal window at all fails the test.
-std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> body) {
-    auto ran = std::make_shared<bool>(false);
-    QTimer::singleShot(0, [body, ran] {
+// A body to run in the next modal window. The caller reads Ran after the window closed;
+// destroying the run cancels a body that has not run yet, so it never reaches another test.
+struct TModalRun : QObject {
+    bool Ran = false;
+};
+
+// Runs body in the next modal window once it is open, then closes it; no modal window at
+// all fails the test.
+std::unique_ptr<TModalRun> WhenModal(std::function<void(QWidget*)> body) {
+    auto run = std::make_unique<TModalRun>();
+    QTimer::singleShot(0, run.get(), [body, done = run.get()] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             QFAIL("no modal window opened");
         body(modal);
-        *ran = true;
+        done->Ran = true;
         modal->close();
     });
-    return ran;
+    return run;
 }
 
 // Key presses as the table columns hold them: key and modifiers in one number.
@@ -288,7 +294,7 @@ void TestSelectionWindows::checkingWindowModalInstanceActsOnItsTreeOnly() {
         window.btnCheck->click();
     });
     window.ShowModal();
-    QVERIFY(*ran);
+    QVERIFY(ran->Ran);
 
     QCOMPARE(Ticked(restore.Model), QStringLiteral("restoreTV"));
     QCOMPARE(Ticked(f.Model), QString());
@@ -529,7 +535,7 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
         QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
     });
     modal.ShowModal();
-    QVERIFY(*ran);
+    QVERIFY(ran->Ran);
     QVERIFY(Settings().frmGoToVisible);
 }
 
@@ -712,7 +718,7 @@ void TestSelectionWindows::goToF12TicksAtEveryPressInAModalInstance() {
         });
     });
     window.ShowModal();
-    QVERIFY(*ran);
+    QVERIFY(ran->Ran);
     QCOMPARE(ticked, QStringList({QStringLiteral("c2"), QString(), QStringLiteral("c2"),
                                   QStringLiteral("c2"), QStringLiteral("c2 c5"),
                                   QStringLiteral("c2 c5"), QStringLiteral("c5")}));
@@ -762,7 +768,7 @@ void TestSelectionWindows::searchKeysStepAtEveryPress() {
         QVERIFY(!window.isVisible());
     });
     window.exec();
-    QVERIFY(*ran);
+    QVERIFY(ran->Ran);
 }
 
 QTEST_MAIN(TestSelectionWindows)
