@@ -212,7 +212,8 @@ void TfrmChecking::ResetChecks() {
 
 int TfrmChecking::ShowModal() {
     const bool wasVisible = Settings().frmCheckingVisible;
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to the window that opened it, so a help page opened from here stays usable.
+    setWindowModality(parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     const int result = exec();
     Settings().frmCheckingVisible = wasVisible;
     return result;

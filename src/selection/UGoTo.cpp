@@ -140,7 +140,8 @@ void TfrmGoTo::SetCheckedBoxVisible(bool visible) {
 
 int TfrmGoTo::ShowModal() {
     const bool wasVisible = Settings().frmGoToVisible;
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to the window that opened it, so a help page opened from here stays usable.
+    setWindowModality(parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     const int result = exec();
     Settings().frmGoToVisible = wasVisible;
     return result;

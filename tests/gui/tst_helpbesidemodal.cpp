@@ -143,6 +143,62 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    // The restore window opens a check window of its own, modal on top of it: help from there
+    // must be usable while both still run.
+    void helpFromAWindowTheRestoreWindowOpensIsUsable() {
+        // A deleted channel gives the restore window a tree its check window can work on.
+        const QString list = FDir->filePath(u"work.dat"_s);
+        QVERIFY(WriteChannelFile(TChannelDocument::DeletedFileName(list),
+                                 {TChannelRecBuilder().Name(u"Gone"_s).Video()}));
+        FMain->Document().LoadChannelList(list);
+        QApplication::clipboard()->clear();
+        QString restoreShown, checkShown;
+        bool copied = false, closedByOK = false, bothStillOpen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* restore = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!restore)
+                return;
+            restoreShown = restore->objectName();
+            QTimer::singleShot(0, restore, [&, restore] {
+                auto* check = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!check || check == restore)
+                    return;
+                struct TCloser {
+                    QDialog* Dialog;
+                    ~TCloser() { Dialog->reject(); }
+                } closer{check};
+                checkShown = check->objectName();
+                auto* button = check->findChild<QPushButton*>(u"btnHelp"_s);
+                QVERIFY(button);
+                ClickThroughWindow(button);
+                QTRY_VERIFY(HelpWindowsManager().Window(hpCheckUncheck));
+                TfrmHelp* help = HelpWindowsManager().Window(hpCheckUncheck);
+                QVERIFY(QTest::qWaitForWindowExposed(help));
+                ClickThroughWindow(help->findChild<QPushButton*>(u"btnCopy"_s));
+                QTRY_VERIFY(!QApplication::clipboard()->text().isEmpty());
+                copied = QApplication::clipboard()->text() == help->reHelp()->toPlainText();
+                ClickThroughWindow(help->findChild<QPushButton*>(u"btnOK"_s));
+                QTRY_VERIFY(!HelpWindowsManager().IsLaunched(hpCheckUncheck));
+                closedByOK = true;
+                bothStillOpen = check->isVisible() && restore->isVisible() &&
+                                QApplication::activeModalWidget() == check;
+            });
+            auto* checking = restore->findChild<QAction*>(u"actChecking"_s);
+            QVERIFY(checking);
+            checking->trigger();
+            restore->reject();
+        });
+        FMain->UpdateActions();
+        FMain->findChild<QAction*>(u"actRestoreDeleted"_s)->trigger();
+
+        QCOMPARE(restoreShown, u"frmRestore"_s);
+        QCOMPARE(checkShown, u"frmChecking"_s);
+        QVERIFY(copied);
+        QVERIFY(closedByOK);
+        QVERIFY(bothStillOpen);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
     // The main window stays blocked while a window-modal window runs.
     void mainWindowWaitsForTheModalWindow() {
         bool mainBlocked = false;
