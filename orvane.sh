@@ -46,8 +46,10 @@ test)
     # The optimised build runs the suite as users run the program; the sanitizer build finds
     # memory and undefined-behaviour faults. Each can hide a fault the other shows (a
     # sanitizer's stack handling once hid a reused stack address), so both must pass.
-    configure_and_build "$top/build-release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    configure_and_build "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+    # A new warning fails the build here, so that none slips in unseen.
+    configure_and_build "$top/build-release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_WERROR=ON
+    configure_and_build "$top/build-test" -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON \
+        -DORVANE_WERROR=ON
     status=0
     for dir in build-release build-test; do
         echo "== Test suite in $dir"
