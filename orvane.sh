@@ -8,6 +8,8 @@
 #   ./orvane.sh fuzz SECONDS [TARGET...]
 #                               build the fuzz targets with clang and run each (or the ones
 #                               named) for SECONDS
+#   ./orvane.sh tidy [FILE...]  check the names in src/ and tools/ (or the files named)
+#                               against .clang-tidy
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -74,8 +76,16 @@ fuzz)
     need_packages "${base_packages[@]}" clang libclang-rt-14-dev
     exec "$top/fuzz/run-fuzz.sh" "$seconds" "$@"
     ;;
+tidy)
+    shift
+    need_packages "${base_packages[@]}" clang-tidy
+    # Configured only: clang-tidy needs each source's flags, not a build.
+    cmake -S "$top" -B "$top/build-tidy" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DORVANE_BUILD_TESTS=OFF >/dev/null
+    JOBS=$jobs exec "$top/tools/clang-tidy.sh" "$top/build-tidy" "$@"
+    ;;
 *)
-    sed -n '2,10p' "$0"
+    sed -n '2,12p' "$0"
     exit 2
     ;;
 esac
