@@ -35,7 +35,7 @@ TChannel* TChannels::Channel(int Index) const {
     if (Index < 0 || Index >= Count())
         return nullptr;
     FHint = size_t(Index);
-    return fcs[size_t(Index)].get();
+    return FChannels[size_t(Index)].get();
 }
 
 QString TChannels::ID() const {
@@ -91,7 +91,7 @@ void TChannels::AddRecords(const char* data, qsizetype count, TReadMode mode, bo
             channel->IsChecked = AsChecked;
         else if (mode == TReadMode::Deleted)
             channel->State = csDeleted;
-        fcs.push_back(std::move(channel));
+        FChannels.push_back(std::move(channel));
     }
 }
 
@@ -108,7 +108,7 @@ void TChannels::ReadImage(const QByteArray& image, const QString& FileName, TRea
     if (complete == 0 && image.size() == HeaderSize && mode != TReadMode::Deleted)
         throw EChannelException(QStringLiteral("No Channels in file"));
 
-    fcs.reserve(fcs.size() + size_t(complete));
+    FChannels.reserve(FChannels.size() + size_t(complete));
     AddRecords(image.constData() + HeaderSize, complete, mode, AsChecked);
     if ((image.size() - HeaderSize) % ChannelRecSize != 0)
         RaiseStreamReadError();
@@ -125,7 +125,7 @@ void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked
         return EReadError(QStringLiteral("Cannot read file \"%1\". %2")
                               .arg(QDir::toNativeSeparators(FileName), file.errorString()));
     };
-    const size_t before = fcs.size();
+    const size_t before = FChannels.size();
     QByteArray piece(g_recordsPerPiece * ChannelRecSize, Qt::Uninitialized);
     // Reads as much as fits or the file holds; a failing read raises, so that a file that
     // could not be read whole adds nothing.
@@ -149,7 +149,7 @@ void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked
         std::memcpy(&header, piece.constData(), HeaderSize);
         CheckHeader(header, mode);
         const qint64 expected = (file.size() - HeaderSize) / ChannelRecSize;
-        fcs.reserve(fcs.size() + size_t(std::max<qint64>(expected, 0)));
+        FChannels.reserve(FChannels.size() + size_t(std::max<qint64>(expected, 0)));
 
         qsizetype records = 0;
         qsizetype rest = 0;
@@ -176,10 +176,10 @@ void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked
         // A read that failed half-way keeps nothing of this file; a short last record, as
         // from the whole image, keeps the complete records before it.
         if (file.error() != QFileDevice::NoError)
-            fcs.resize(before);
+            FChannels.resize(before);
         throw;
     } catch (...) {
-        fcs.resize(before);
+        FChannels.resize(before);
         throw;
     }
 }
@@ -188,9 +188,9 @@ void TChannels::ReadFile(const QString& FileName, TReadMode mode, bool AsChecked
 
 QByteArray TChannels::ToBytes() const {
     QByteArray image;
-    image.reserve(HeaderSize + qsizetype(fcs.size()) * ChannelRecSize);
+    image.reserve(HeaderSize + qsizetype(FChannels.size()) * ChannelRecSize);
     image.append(reinterpret_cast<const char*>(&FHeader), HeaderSize);
-    for (const auto& channel : fcs)
+    for (const auto& channel : FChannels)
         image.append(reinterpret_cast<const char*>(&channel->Rec), ChannelRecSize);
     return image;
 }
@@ -224,44 +224,44 @@ void TChannels::WriteHeaderToStream(QIODevice& aStream) const {
 // --- Ownership -----------------------------------------------------------------------------
 
 void TChannels::ClearChannels() {
-    fcs.clear();
+    FChannels.clear();
 }
 
 void TChannels::TakeContentsOf(TChannels& other) {
     if (&other == this)
         return;
     FHeader = other.FHeader;
-    fcs = std::move(other.fcs);
-    other.fcs.clear();
+    FChannels = std::move(other.FChannels);
+    other.FChannels.clear();
     FHint = 0;
     other.FHint = 0;
 }
 
 TChannel* TChannels::Add(std::unique_ptr<TChannel> aChannel) {
     TChannel* channel = aChannel.get();
-    fcs.push_back(std::move(aChannel));
+    FChannels.push_back(std::move(aChannel));
     return channel;
 }
 
 void TChannels::Delete(int Index) {
     if (Index < 0 || Index >= Count())
         throw EChannelException(QStringLiteral("List index out of bounds (%1)").arg(Index));
-    fcs.erase(fcs.begin() + Index);
+    FChannels.erase(FChannels.begin() + Index);
 }
 
 void TChannels::Remove(TChannel* aChannel) {
     const int index = IndexOf(aChannel);
     if (index >= 0)
-        fcs.erase(fcs.begin() + index);
+        FChannels.erase(FChannels.begin() + index);
 }
 
 int TChannels::IndexOf(const TChannel* aChannel) const {
     if (!aChannel)
         return -1;
-    if (FHint < fcs.size() && fcs[FHint].get() == aChannel)
+    if (FHint < FChannels.size() && FChannels[FHint].get() == aChannel)
         return int(FHint);
-    for (size_t i = 0; i < fcs.size(); ++i) {
-        if (fcs[i].get() == aChannel) {
+    for (size_t i = 0; i < FChannels.size(); ++i) {
+        if (FChannels[i].get() == aChannel) {
             FHint = i;
             return int(i);
         }
@@ -275,7 +275,7 @@ TChannel* TChannels::GetChannelByNo(int No) const {
     if (No < 0)
         return nullptr;
     int number = -1;
-    for (const auto& channel : fcs) {
+    for (const auto& channel : FChannels) {
         if (channel->IsMainChannel() && ++number == No)
             return channel.get();
     }
@@ -286,7 +286,7 @@ int TChannels::GetChannelNo(const TChannel* aChannel) const {
     if (!aChannel)
         return -1;
     int number = -1;
-    for (const auto& channel : fcs) {
+    for (const auto& channel : FChannels) {
         if (channel->IsMainChannel())
             ++number;
         if (channel.get() == aChannel)
@@ -307,7 +307,7 @@ int TChannels::GetSubChannelCountAt(int Index) const {
     if (!main || main->IsSubChannel())
         return 0;
     int count = 0;
-    for (size_t i = size_t(Index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
+    for (size_t i = size_t(Index) + 1; i < FChannels.size() && FChannels[i]->IsSubChannel(); ++i)
         ++count;
     return count;
 }
@@ -325,7 +325,7 @@ void TChannels::MakeMainAudioTrack(TChannel* sub, TChannel* main) {
     main->State = csNormal;
     sub->SetIsMainChannel(true);
     main->SetIsSubChannel(true);
-    std::swap(fcs[size_t(subIndex)], fcs[size_t(mainIndex)]);
+    std::swap(FChannels[size_t(subIndex)], FChannels[size_t(mainIndex)]);
 }
 
 void TChannels::SwapAudioTracks(TChannel* sub1, TChannel* sub2) {
@@ -333,7 +333,7 @@ void TChannels::SwapAudioTracks(TChannel* sub1, TChannel* sub2) {
     const int index2 = IndexOf(sub2);
     if (index1 < 0 || index2 < 0)
         return;
-    std::swap(fcs[size_t(index1)], fcs[size_t(index2)]);
+    std::swap(FChannels[size_t(index1)], FChannels[size_t(index2)]);
 }
 
 void TChannels::SetNID(TChannel* aMainChannel, quint16 aNID) {
@@ -343,6 +343,6 @@ void TChannels::SetNID(TChannel* aMainChannel, quint16 aNID) {
     const int index = IndexOf(aMainChannel);
     if (index < 0 || aMainChannel->IsSubChannel())
         return;
-    for (size_t i = size_t(index) + 1; i < fcs.size() && fcs[i]->IsSubChannel(); ++i)
-        fcs[i]->SetNID(aNID);
+    for (size_t i = size_t(index) + 1; i < FChannels.size() && FChannels[i]->IsSubChannel(); ++i)
+        FChannels[i]->SetNID(aNID);
 }

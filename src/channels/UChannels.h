@@ -27,11 +27,11 @@ public:
     TChannels(const TChannels&) = delete;
     TChannels& operator=(const TChannels&) = delete;
 
-    int Count() const { return int(fcs.size()); }
+    int Count() const { return int(FChannels.size()); }
     // nullptr when Index is out of range.
     TChannel* Channel(int Index) const;
     TChannel* GetChannel(int Index) const { return Channel(Index); }
-    const std::vector<std::unique_ptr<TChannel>>& Channels() const { return fcs; }
+    const std::vector<std::unique_ptr<TChannel>>& Channels() const { return FChannels; }
 
     const THeader& Header() const { return FHeader; }
     // The header's ID bytes up to the first zero byte.
@@ -90,7 +90,7 @@ private:
     void AddRecords(const char* data, qsizetype count, TReadMode mode, bool AsChecked);
 
     THeader FHeader{};
-    std::vector<std::unique_ptr<TChannel>> fcs;
+    std::vector<std::unique_ptr<TChannel>> FChannels;
     // Position of the channel last handed out or found. Callers walk the list by index and
     // ask about the channel at hand (sub-channel counts, audio tracks), so IndexOf checks
     // here first and such walks stay linear.

@@ -24,7 +24,7 @@ struct TIndexedPicture {
 };
 
 // Kept sorted: CommandIconNames() relies on it.
-const char* const kCommandPictures[] = {
+const char* const CommandPictures[] = {
     "About",
     "AppendChecked",
     "AppendUnchecked",
@@ -83,7 +83,7 @@ const char* const kCommandPictures[] = {
     "ViewStructure",
 };
 
-const TIndexedPicture kNodePictures[] = {
+const TIndexedPicture NodePictures[] = {
     {1, "NodeTV"},
     {2, "NodeRadio"},
     {3, "NodeEncryptedTV"},
@@ -98,17 +98,17 @@ const TIndexedPicture kNodePictures[] = {
     {14, "NodeSelectedBookmarked"},
 };
 
-const TIndexedPicture kStatePictures[] = {
+const TIndexedPicture StatePictures[] = {
     {1, "StateUnticked"},
     {2, "StateTicked"},
 };
 
-const TIndexedPicture kHappyPictures[] = {
+const TIndexedPicture HappyPictures[] = {
     {0, "Happy"},
     {1, "NotHappy"},
 };
 
-const TIndexedPicture kIptvPictures[] = {
+const TIndexedPicture IptvPictures[] = {
     {1, "IptvClash"},
     {2, "IptvUnique"},
     {5, "IptvNewNid"},
@@ -147,8 +147,8 @@ QIcon CommandIcon(const QString& actionName) {
     if (!actionName.startsWith(prefix))
         return QIcon();
     const QString base = actionName.mid(prefix.size());
-    const auto begin = std::begin(kCommandPictures);
-    const auto end = std::end(kCommandPictures);
+    const auto begin = std::begin(CommandPictures);
+    const auto end = std::end(CommandPictures);
     const auto it = std::lower_bound(begin, end, base, [](const char* entry, const QString& b) {
         return QString::compare(QLatin1StringView(entry), b, Qt::CaseSensitive) < 0;
     });
@@ -159,19 +159,19 @@ QIcon CommandIcon(const QString& actionName) {
 
 QStringList CommandIconNames() {
     QStringList names;
-    names.reserve(static_cast<qsizetype>(std::size(kCommandPictures)));
-    for (const char* entry : kCommandPictures)
+    names.reserve(static_cast<qsizetype>(std::size(CommandPictures)));
+    for (const char* entry : CommandPictures)
         names.append(QStringLiteral("act") + QLatin1StringView(entry));
     return names;
 }
 
 QIcon NodeImage(int index) {
-    return IndexedIcon(kNodePictures, index);
+    return IndexedIcon(NodePictures, index);
 }
 
 QIcon NodeIcon(int nodeImage, int selectedImage) {
-    const char* normal = FindPicture(kNodePictures, nodeImage);
-    const char* selected = FindPicture(kNodePictures, selectedImage);
+    const char* normal = FindPicture(NodePictures, nodeImage);
+    const char* selected = FindPicture(NodePictures, selectedImage);
     if (!normal)
         return QIcon();
     if (!selected)
@@ -190,15 +190,15 @@ QIcon NodeIcon(int nodeImage, int selectedImage) {
 }
 
 QIcon StateImage(int index) {
-    return IndexedIcon(kStatePictures, index);
+    return IndexedIcon(StatePictures, index);
 }
 
 QIcon HappyImage(int index) {
-    return IndexedIcon(kHappyPictures, index);
+    return IndexedIcon(HappyPictures, index);
 }
 
 QIcon IptvStateImage(int index) {
-    return IndexedIcon(kIptvPictures, index);
+    return IndexedIcon(IptvPictures, index);
 }
 
 QIcon AppIcon() {
