@@ -42,29 +42,29 @@ struct TNameBytes {
         Append(FieldTailView(rec.Root));
         Append(FieldTailView(rec.Category));
     }
-    QByteArrayView View() const { return QByteArrayView(Bytes, Size); }
+    QByteArrayView View() const { return QByteArrayView(FBytes, FSize); }
 
 private:
     void Append(QByteArrayView part) {
         if (part.isEmpty())
             return;
-        std::memcpy(Bytes + Size, part.data(), static_cast<size_t>(part.size()));
-        Size += part.size();
+        std::memcpy(FBytes + FSize, part.data(), static_cast<size_t>(part.size()));
+        FSize += part.size();
     }
 
-    char Bytes[3 * ShortStringCapacity] = {};
-    qsizetype Size = 0;
+    char FBytes[3 * ShortStringCapacity] = {};
+    qsizetype FSize = 0;
 };
 
 // A copy of a field's text, kept while the fields are packed anew.
 struct TFieldBytes {
-    explicit TFieldBytes(const ShortString25& field) : Size(FieldLength(field)) {
-        std::memcpy(Bytes, field.Chars, static_cast<size_t>(Size));
+    explicit TFieldBytes(const ShortString25& field) : FSize(FieldLength(field)) {
+        std::memcpy(FBytes, field.Chars, static_cast<size_t>(FSize));
     }
-    QByteArrayView View() const { return QByteArrayView(Bytes, Size); }
+    QByteArrayView View() const { return QByteArrayView(FBytes, FSize); }
 
 private:
-    char Bytes[ShortStringCapacity] = {};
+    char FBytes[ShortStringCapacity] = {};
     qsizetype Size = 0;
 };
 

@@ -77,16 +77,16 @@ std::vector<TInfoRun> InformationRuns(const TChannels& channels, const TChannelT
             QStringLiteral("Radio channels = ") + number(counts.Radio) + CRLF + CRLF,
         black, false);
 
-    static const char* const TotalLabels[3] = {
+    static constexpr const char* TotalLabels[3] = {
         "DVB-C (total):   ", "DVB-S (total):   ", "DVB-T (total):   "};
-    static const char* const SecondLabels[3] = {"DVB-C2:   ", "DVB-S2:   ", "DVB-T2:   "};
+    static constexpr const char* SecondLabels[3] = {"DVB-C2:   ", "DVB-S2:   ", "DVB-T2:   "};
     for (size_t t = 0; t < 3; ++t) {
         add(QLatin1String(TotalLabels[t]), blue, true);
         add(number(counts.ByTuner[t]) + QLatin1Char('\t'), black, false);
         add(QLatin1String(SecondLabels[t]), red, true);
         add(number(counts.SecondGeneration[t]) + CRLF, black, false);
     }
-    static const char* const OtherLabels[3] = {"ATSC:   ", "IPTV:   ", "Stream:   "};
+    static constexpr const char* OtherLabels[3] = {"ATSC:   ", "IPTV:   ", "Stream:   "};
     for (size_t t = 0; t < 3; ++t) {
         add(QLatin1String(OtherLabels[t]), blue, true);
         add(number(counts.ByTuner[t + 3]) + CRLF, black, false);

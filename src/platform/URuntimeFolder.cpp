@@ -55,7 +55,7 @@ void SetPrivateOwnerForTesting(std::optional<qint64> userId) {
 }
 
 bool EnsurePrivateFolder(const QString& folder) {
-    constexpr QFile::Permissions userOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+    constexpr QFile::Permissions UserOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                             QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
     const QString root = RuntimeFolder();
     for (const QString& path : {root, folder}) {
@@ -67,7 +67,7 @@ bool EnsurePrivateFolder(const QString& folder) {
         }
         if (!QDir().mkpath(path))
             return false;
-        QFile::setPermissions(path, userOnly);
+        QFile::setPermissions(path, UserOnly);
     }
     return IsPrivateFolder(root) && IsPrivateFolder(folder);
 }

@@ -665,10 +665,10 @@ private:
         const int round = i / int(pool.size());
         // Later rounds through the pool are the variants that real lists carry: HD
         // simulcasts, time-shifted feeds, regional and spin-off channels.
-        static const char* const TvVariants[] = {
+        static constexpr const char* TvVariants[] = {
             " HD", " +1", " Plus", " Extra", " Classic", " International", " Live", " Regional"};
-        static const char* const RadioVariants[] = {" Digital", " Plus", " Classic",
-                                                    " Extra",   " Live", " Regional"};
+        static constexpr const char* RadioVariants[] = {" Digital", " Plus", " Classic",
+                                                        " Extra",   " Live", " Regional"};
         const char* const* variants = radio ? RadioVariants : TvVariants;
         const int variantCount = radio ? int(std::size(RadioVariants)) : int(std::size(TvVariants));
         if (round == 0)
