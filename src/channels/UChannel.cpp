@@ -65,7 +65,7 @@ struct TFieldBytes {
 
 private:
     char FBytes[ShortStringCapacity] = {};
-    qsizetype Size = 0;
+    qsizetype FSize = 0;
 };
 
 void WriteField(ShortString25& field, QByteArrayView text) {
