@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UChannelTreeView.h"
@@ -42,15 +43,6 @@ TChannelRecBuilder Main(const QString& name, const QString& category = QStringLi
 
 TChannelRecBuilder Sub(const QString& name) {
     return Main(name).SubChannel();
-}
-
-// Runs on the modal dialog that the next command opens.
-void OnNextModalDialog(std::function<void(QDialog*)> act) {
-    QTimer::singleShot(0, qApp, [act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        act(dialog);
-    });
 }
 
 // The platform's part of a drag, which the offscreen platform leaves out (it ends every drag
@@ -170,29 +162,20 @@ class TestEditWiring : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
     std::unique_ptr<TDragLoop> FDragLoop;
 
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
-    TChannelTreeView* View() const { return FMain->tvChannels; }
-    QString CheckedPanel() const { return FMain->StatusPanels[1]->text(); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
+    TChannelTreeView* View() const { return F->tvChannels; }
+    QString CheckedPanel() const { return F->StatusPanels[1]->text(); }
 
-    // Triggers a command as the menu would: only when it is enabled.
-    bool Trigger(const QString& name) {
-        FMain->UpdateActions();
-        auto* action = FMain->findChild<QAction*>(name);
-        if (!action || !action->isEnabled())
-            return false;
-        action->trigger();
-        QCoreApplication::processEvents();
-        return true;
-    }
+    // Triggers a command as the menu would, with the commands' states brought up to date.
+    bool Trigger(const QString& name) { return F.Trigger(name, {.UpdateActionsFirst = true}); }
 
     void Load(const QList<TChannelRec>& records) {
-        const QString path = FDir->filePath(QStringLiteral("work.dat"));
+        const QString path = F.Path(QStringLiteral("work.dat"));
         QVERIFY(WriteChannelFile(path, records));
-        FMain->Document().LoadChannelList(path);
+        F->Document().LoadChannelList(path);
         QVERIFY(!ChannelsModified());
     }
 
@@ -257,13 +240,13 @@ private:
         return QPoint(rect.left() + rect.width() / 2, rect.center().y());
     }
     QPoint InWindow(const QPoint& viewportPoint) const {
-        return View()->viewport()->mapTo(FMain.get(), viewportPoint);
+        return View()->viewport()->mapTo(&F.Main(), viewportPoint);
     }
     // Drags the node with the left button as a user does: press on its text, move past the
     // drag distance, move over the point (viewport coordinates), release there. True when a
     // drag ran; what it offered and what came of it are in FDragLoop.
     bool DragWithMouse(const QModelIndex& node, const QPoint& to) {
-        QWindow* window = FMain->windowHandle();
+        QWindow* window = F->windowHandle();
         const QPoint from = TextPoint(node);
         const QPoint toInWindow = InWindow(to);
         const QPoint halfway = InWindow((from + to) / 2);
@@ -297,30 +280,21 @@ private:
 
 private Q_SLOTS:
     void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
+        QVERIFY(F.Prepare());
+        QVERIFY(F.Open({.Show = false}));
         FDragLoop = std::make_unique<TDragLoop>();
         TChannelTreeView::SetDragRunner(
             [this](QDrag& drag, Qt::DropActions actions, Qt::DropAction defaultAction) {
                 return FDragLoop->Run(drag, actions, defaultAction);
             });
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&F.Main()));
     }
 
     void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
+        F.Cleanup();
         TChannelTreeView::SetDragRunner(nullptr);
         FDragLoop.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
     }
 
     void moveCommandsReorderTheTickedChannels_data() {
@@ -358,7 +332,7 @@ private Q_SLOTS:
         LoadFive();
         if (!keep)
             QVERIFY(Trigger(u"actKeepMovedChannelsChecked"_qs));
-        QCOMPARE(FMain->EditCommands().KeepMovedChannelsChecked(), keep);
+        QCOMPARE(F->EditCommands().KeepMovedChannelsChecked(), keep);
         TickByName(ticked);
         MainTreeView().Select(Tree().NodeIndex(RowOf(target)));
 
@@ -421,7 +395,9 @@ private Q_SLOTS:
         const bool root = command == u"actRenameRoots"_qs;
         QPoint dialogPos;
         QString shownTitle;
-        OnNextModalDialog([&](QDialog* dialog) {
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QDialog*>(w);
+            QVERIFY(dialog);
             dialogPos = dialog->pos();
             shownTitle = dialog->windowTitle();
             auto* edit = dialog->findChild<QLineEdit*>(u"edtName"_qs);
@@ -435,7 +411,7 @@ private Q_SLOTS:
 
         QVERIFY(Trigger(command));
         QCOMPARE(shownTitle, title);
-        QCOMPARE(dialogPos, FMain->pos() + QPoint(150, 200));
+        QCOMPARE(dialogPos, F->pos() + QPoint(150, 200));
         const auto field = [root](const TChannel* c) { return root ? c->Root() : c->Category(); };
         const QString renamed = ok ? u"News"_qs : root ? u"Root"_qs : u"Cat"_qs;
         QCOMPARE(field(Tree().ChannelAt(0)), renamed);
@@ -452,7 +428,9 @@ private Q_SLOTS:
         const QModelIndex sub = Tree().SubIndex(1, 0);
         MainTreeView().Select(sub);
         QString shownText;
-        OnNextModalDialog([&](QDialog* dialog) {
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QDialog*>(w);
+            QVERIFY(dialog);
             auto* edit = dialog->findChild<QLineEdit*>(u"edtName"_qs);
             QVERIFY(edit);
             shownText = edit->text();
@@ -490,7 +468,9 @@ private Q_SLOTS:
         TickByName(u"C"_qs);
         QString shown;
         int shownType = -1;
-        OnNextModalDialog([&](QDialog* window) {
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* window = qobject_cast<QDialog*>(w);
+            QVERIFY(window);
             shown = window->objectName();
             if (auto* property = qobject_cast<TfrmSetProperty*>(window))
                 shownType = property->SetType();
@@ -522,8 +502,8 @@ private Q_SLOTS:
             QVERIFY(FDragLoop->MoveAccepted);
             QCOMPARE(FDragLoop->Result, Qt::MoveAction);
         } else {
-            FMain->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(FMain.get()));
+            F->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&F.Main()));
             View()->setFocus();
             QTest::keyClick(View(), Qt::Key_F11);
         }
@@ -543,7 +523,7 @@ private Q_SLOTS:
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
         QVERIFY(ChannelsModified());
         // The list follows: the new main channel comes first.
-        const TChannels& list = FMain->Channels();
+        const TChannels& list = F->Channels();
         QCOMPARE(list.IndexOf(formerMain), list.IndexOf(track) + 1);
     }
 
@@ -600,7 +580,7 @@ private Q_SLOTS:
         // The window's structure follows the move; it must be what a rebuild makes.
         TStructure rebuilt;
         rebuilt.UpdateStructure(Tree());
-        QCOMPARE(StructureText(FMain->TheStructure()), StructureText(rebuilt));
+        QCOMPARE(StructureText(F->TheStructure()), StructureText(rebuilt));
     }
 
     void audioTrackDragsStayWithTheirParent_data() {
@@ -657,7 +637,7 @@ private Q_SLOTS:
         // Every move within 15 pixels of the edge scrolls one line.
         const int height = View()->viewport()->height();
         const QPoint edge(TextPoint(node).x(), down ? height - 5 : 5);
-        QWindow* window = FMain->windowHandle();
+        QWindow* window = F->windowHandle();
         const QPoint edgeInWindow = InWindow(edge);
         FDragLoop->Script = [window, edgeInWindow] {
             for (int i = 0; i < 3; ++i)
@@ -680,7 +660,7 @@ private Q_SLOTS:
         LoadFive();
         Settings().FreeDragAndDropAllowed = true;
         MainTreeView().Select(Tree().NodeIndex(0));
-        QWindow* window = FMain->windowHandle();
+        QWindow* window = F->windowHandle();
         const QPoint onD = InWindow(TextPoint(Tree().NodeIndex(3)));
 
         // A drag that another widget started, even one whose data looks like the tree's own.
@@ -744,7 +724,7 @@ private Q_SLOTS:
         QCOMPARE(CheckedPanel(), ticks ? u"Checked: 1"_qs : u"Checked: 0"_qs);
 
         // The same press, then the mouse moves on: only an armed press starts a drag.
-        QWindow* window = FMain->windowHandle();
+        QWindow* window = F->windowHandle();
         const QPoint step(QApplication::startDragDistance() + 1, 0);
         const QPoint end = InWindow(point + 2 * step);
         const int drags = FDragLoop->Drags;

@@ -1,5 +1,6 @@
 #include "channels/UChannel.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UMain.h"
@@ -24,12 +25,11 @@ class TestFileDialogs : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
     QString Names() const {
         QString names;
-        const TChannelTreeModel& tree = FMain->Tree();
+        const TChannelTreeModel& tree = F.Tree();
         for (int row = 0; row < tree.TopCount(); ++row)
             names += tree.ChannelAt(row)->Name() + (tree.IsNodeChecked(row) ? u"*"_s : u""_s);
         return names;
@@ -37,29 +37,17 @@ private:
 
 private Q_SLOTS:
     void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DefaultWorkFolder = FDir->path() + u'/';
-        Settings().DVBViewerDataFolder = FDir->filePath(u"viewer"_s) + u'/';
-        QVERIFY(WriteChannelFile(FDir->filePath(u"base.dat"_s),
-                                 {TChannelRecBuilder().Name(u"X"_s).Video()}));
-        QVERIFY(WriteChannelFile(FDir->filePath(u"work.dat"_s),
-                                 {TChannelRecBuilder().Name(u"A"_s).Video(),
-                                  TChannelRecBuilder().Name(u"B"_s).Video()}));
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-        FMain->Document().LoadChannelList(FDir->filePath(u"base.dat"_s));
+        QVERIFY(F.Prepare({.Seam = false}));
+        Settings().DefaultWorkFolder = F.Folder() + u'/';
+        QVERIFY(
+            WriteChannelFile(F.Path(u"base.dat"_s), {TChannelRecBuilder().Name(u"X"_s).Video()}));
+        QVERIFY(
+            WriteChannelFile(F.Path(u"work.dat"_s), {TChannelRecBuilder().Name(u"A"_s).Video(),
+                                                     TChannelRecBuilder().Name(u"B"_s).Video()}));
+        QVERIFY(F.Open());
+        F->Document().LoadChannelList(F.Path(u"base.dat"_s));
     }
-
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        FDir.reset();
-    }
+    void cleanup() { F.Cleanup(); }
 
     void typedNameWithoutExtensionOpensTheDatList_data() {
         QTest::addColumn<QString>("command");
@@ -88,10 +76,9 @@ private Q_SLOTS:
 
         QString shownTitle;
         bool accepted = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            QVERIFY(dialog);
             shownTitle = dialog->windowTitle();
             auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
             QVERIFY(name);
@@ -102,18 +89,13 @@ private Q_SLOTS:
             if (!accepted)
                 dialog->reject();
         });
-        FMain->UpdateActions();
-        auto* action = FMain->findChild<QAction*>(command);
-        QVERIFY(action);
-        QVERIFY(action->isEnabled());
-        action->trigger();
-        QCoreApplication::processEvents();
+        QVERIFY(F.Trigger(command, {.UpdateActionsFirst = true}));
 
         QCOMPARE(shownTitle, title);
         QVERIFY(accepted);
         QCOMPARE(Names(), names);
         if (command == u"actFileOpen"_s)
-            QCOMPARE(FMain->Document().FileName(), FDir->filePath(u"work.dat"_s));
+            QCOMPARE(F->Document().FileName(), F.Path(u"work.dat"_s));
     }
 };
 

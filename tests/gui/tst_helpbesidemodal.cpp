@@ -1,4 +1,5 @@
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "help/UHelp.h"
 #include "help/UMyHelp.h"
 #include "main/UChannelDocument.h"
@@ -28,8 +29,7 @@ class TestHelpBesideModal : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
     // Clicks a button through its window, where a blocked window drops the click.
     static void ClickThroughWindow(QPushButton* button) {
@@ -42,32 +42,21 @@ private Q_SLOTS:
     void initTestCase() { Q_INIT_RESOURCE(orvane_help); }
 
     void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
+        QVERIFY(F.Prepare());
         QVERIFY(InstallHelpPages(GetProgramDataFolder()));
-        Settings().DVBViewerDataFolder = FDir->filePath(u"viewer"_s) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         // An IPTV channel for the IPTV window, a deleted one for the restore window.
         TChannelRecBuilder iptv;
         iptv.TunerType(ttIPTV).Ids(1, 2, 3).Video().Root(u"IPTV"_s).Name(u"Net"_s);
-        const QString path = FDir->filePath(u"work.dat"_s);
+        const QString path = F.Path(u"work.dat"_s);
         QVERIFY(WriteChannelFile(path, {TChannelRecBuilder().Name(u"A"_s).Video(), iptv,
                                         TChannelRecBuilder().Name(u"B"_s).Video()}));
-        FMain->Document().LoadChannelList(path);
+        F->Document().LoadChannelList(path);
     }
 
     void cleanup() {
         HelpWindowsManager().CloseAll();
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
+        F.Cleanup();
     }
 
     void helpPageIsUsableWhileItsModalWindowRuns_data() {
@@ -98,15 +87,10 @@ private Q_SLOTS:
 
         QString shownWindow;
         bool helpOpened = false, copied = false, closedByOK = false, modalStillOpen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            // Whatever happens below, the modal window closes in the end.
-            struct TCloser {
-                QDialog* Dialog;
-                ~TCloser() { Dialog->reject(); }
-            } closer{dialog};
+        // Whatever happens in the body, the modal window closes in the end.
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QDialog*>(w);
+            QVERIFY(dialog);
             shownWindow = dialog->objectName();
             if (helpButton.isEmpty()) {
                 QTest::keyClick(dialog->windowHandle(), Qt::Key_F1);
@@ -129,11 +113,7 @@ private Q_SLOTS:
             closedByOK = true;
             modalStillOpen = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
         });
-        FMain->UpdateActions();
-        auto* action = FMain->findChild<QAction*>(command);
-        QVERIFY(action);
-        QVERIFY(action->isEnabled());
-        action->trigger();
+        QVERIFY(F.Trigger(command, {.UpdateActionsFirst = true, .ProcessEvents = false}));
 
         QCOMPARE(shownWindow, window);
         QVERIFY(helpOpened);
@@ -147,26 +127,21 @@ private Q_SLOTS:
     // must be usable while both still run.
     void helpFromAWindowTheRestoreWindowOpensIsUsable() {
         // A deleted channel gives the restore window a tree its check window can work on.
-        const QString list = FDir->filePath(u"work.dat"_s);
+        const QString list = F.Path(u"work.dat"_s);
         QVERIFY(WriteChannelFile(TChannelDocument::DeletedFileName(list),
                                  {TChannelRecBuilder().Name(u"Gone"_s).Video()}));
-        FMain->Document().LoadChannelList(list);
+        F->Document().LoadChannelList(list);
         QApplication::clipboard()->clear();
         QString restoreShown, checkShown;
         bool copied = false, closedByOK = false, bothStillOpen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* restore = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!restore)
-                return;
+        const auto modal = WhenModal([&](QWidget* outer) {
+            auto* restore = qobject_cast<QDialog*>(outer);
+            QVERIFY(restore);
             restoreShown = restore->objectName();
-            QTimer::singleShot(0, restore, [&, restore] {
-                auto* check = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                if (!check || check == restore)
-                    return;
-                struct TCloser {
-                    QDialog* Dialog;
-                    ~TCloser() { Dialog->reject(); }
-                } closer{check};
+            const auto inner = WhenModal([&, restore](QWidget* w) {
+                auto* check = qobject_cast<QDialog*>(w);
+                QVERIFY(check);
+                QVERIFY(check != restore);
                 checkShown = check->objectName();
                 auto* button = check->findChild<QPushButton*>(u"btnHelp"_s);
                 QVERIFY(button);
@@ -183,13 +158,11 @@ private Q_SLOTS:
                 bothStillOpen = check->isVisible() && restore->isVisible() &&
                                 QApplication::activeModalWidget() == check;
             });
-            auto* checking = restore->findChild<QAction*>(u"actChecking"_s);
-            QVERIFY(checking);
-            checking->trigger();
+            QVERIFY(Trigger(restore, u"actChecking"_s, {.ProcessEvents = false}));
             restore->reject();
         });
-        FMain->UpdateActions();
-        FMain->findChild<QAction*>(u"actRestoreDeleted"_s)->trigger();
+        QVERIFY(F.Trigger(u"actRestoreDeleted"_s,
+                          {.UpdateActionsFirst = true, .ProcessEvents = false}));
 
         QCOMPARE(restoreShown, u"frmRestore"_s);
         QCOMPARE(checkShown, u"frmChecking"_s);
@@ -202,21 +175,19 @@ private Q_SLOTS:
     // The main window stays blocked while a window-modal window runs.
     void mainWindowWaitsForTheModalWindow() {
         bool mainBlocked = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<QDialog*>(w);
+            QVERIFY(dialog);
             // A click on the main window's menu bar would open a menu if the click got through.
-            const int before = FMain->findChildren<QWidget*>().size();
-            QTest::mouseClick(FMain->windowHandle(), Qt::LeftButton, {}, QPoint(10, 5));
+            const int before = F->findChildren<QWidget*>().size();
+            QTest::mouseClick(F->windowHandle(), Qt::LeftButton, {}, QPoint(10, 5));
             QCoreApplication::processEvents();
             mainBlocked = QApplication::activeModalWidget() == dialog &&
                           QApplication::activePopupWidget() == nullptr &&
-                          FMain->findChildren<QWidget*>().size() == before;
+                          F->findChildren<QWidget*>().size() == before;
             dialog->reject();
         });
-        FMain->UpdateActions();
-        FMain->findChild<QAction*>(u"actSettings"_s)->trigger();
+        QVERIFY(F.Trigger(u"actSettings"_s, {.UpdateActionsFirst = true, .ProcessEvents = false}));
         QVERIFY(mainBlocked);
     }
 };

@@ -2,6 +2,7 @@
 // stops answering never freezes the window.
 
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UChannelTreeView.h"
@@ -58,18 +59,15 @@ class TestMainViewer : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
     QString ViewerFolder() const { return Settings().DVBViewerDataFolder; }
-    QAction* Action(const char* name) const {
-        return FMain->findChild<QAction*>(QString::fromLatin1(name));
-    }
+    QAction* Action(const char* name) const { return F.Action(QString::fromLatin1(name)); }
     void LoadViewerList(const QList<TChannelRec>& records) {
         QVERIFY(WriteChannelFile(ViewerFolder() + QStringLiteral("channels.dat"), records));
-        FMain->Document().LoadChannelList(ViewerFolder() + QStringLiteral("channels.dat"));
+        F->Document().LoadChannelList(ViewerFolder() + QStringLiteral("channels.dat"));
     }
-    void Select(int row) { MainTreeView().Select(FMain->Tree().NodeIndex(row)); }
+    void Select(int row) { MainTreeView().Select(F->Tree().NodeIndex(row)); }
     int SelectedRow() const {
         const QModelIndex node = MainTreeView().SelectedNode();
         return node.isValid() ? node.row() : -1;
@@ -78,76 +76,65 @@ private:
         RegisterRunningObject(ViewerActiveObjectName(), socketPath);
     }
     void FocusTree() {
-        QApplication::setActiveWindow(FMain.get());
-        QVERIFY(QTest::qWaitForWindowActive(FMain.get()));
-        FMain->tvChannels->setFocus();
-        QTRY_VERIFY(FMain->tvChannels->hasFocus());
+        QApplication::setActiveWindow(&F.Main());
+        QVERIFY(QTest::qWaitForWindowActive(&F.Main()));
+        F->tvChannels->setFocus();
+        QTRY_VERIFY(F->tvChannels->hasFocus());
     }
     // Presses Down in the window, then lets the loop run; the time both took.
     qint64 PressDown() {
         QElapsedTimer clock;
         clock.start();
-        QTest::keyClick(FMain->windowHandle(), Qt::Key_Down);
+        QTest::keyClick(F->windowHandle(), Qt::Key_Down);
         QTest::qWait(PressPauseMs);
         return clock.elapsed();
     }
 
 private Q_SLOTS:
-    void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-    }
+    // The enabling timer runs as in the program; tests that tick by hand stop it.
+    void init() { QVERIFY(F.Init({.StopTimer = false})); }
 
     void cleanup() {
-        FMain.reset();
+        F.Close();
         UnregisterRunningObject(ViewerActiveObjectName());
         QFile::remove(RunningObjectsFolder() + ViewerActiveObjectName());
-        SetChannelsModified(false);
-        TDialogSeam::Uninstall();
-        FDir.reset();
+        F.Cleanup();
     }
 
     // Ticks by hand, so that each state is checked exactly after one tick.
     void ticksFollowTheRunningViewer() {
-        FMain->tiEnabled->stop();
+        F->tiEnabled->stop();
         LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
         Select(1);
         QAction* save = Action("actSaveDVBViewerFile");
         QAction* tune = Action("actTune");
-        FMain->tiEnabledTimer();
+        F->tiEnabledTimer();
         QVERIFY(save->isEnabled());
         QVERIFY(!tune->isEnabled());
 
         TStandinProcess viewer;
         QVERIFY2(viewer.Start(ViewerFolder()), qPrintable(viewer.Error()));
-        FMain->tiEnabledTimer();
+        F->tiEnabledTimer();
         QVERIFY(!save->isEnabled());
         // The tick asked for the viewer's numbers; "Tune" follows once they are in.
         QTRY_VERIFY(tune->isEnabled());
-        QVERIFY(!FMain->TuningManager().Link().CallUnderWay());
-        tune->trigger();
+        QVERIFY(!F->TuningManager().Link().CallUnderWay());
+        QVERIFY(Trigger(tune, {.ProcessEvents = false}));
         QCOMPARE(viewer.WaitForLine(QStringLiteral("Tuned"), 10000), QStringLiteral("Tuned 1 B"));
 
         QVERIFY(viewer.Terminate());
-        FMain->tiEnabledTimer();
+        F->tiEnabledTimer();
         QVERIFY(save->isEnabled());
         QVERIFY(!tune->isEnabled());
         QVERIFY(TDialogSeam::Shown().empty());
     }
 
     void anUnreachableViewerIsReportedOncePerFailure() {
-        FMain->tiEnabled->stop();
+        F->tiEnabled->stop();
         LoadViewerList({Main(QStringLiteral("A"), 10)});
         // Registered as running, but nobody listens on its socket.
-        RegisterViewer(FDir->filePath(QStringLiteral("no-such-socket")));
-        FMain->tiEnabledTimer();
+        RegisterViewer(F.Path(QStringLiteral("no-such-socket")));
+        F->tiEnabledTimer();
         QTRY_COMPARE(TDialogSeam::Shown().size(), size_t(1));
         QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
         QVERIFY2(TDialogSeam::Shown().front().Text.contains(QStringLiteral("cannot connect")),
@@ -155,26 +142,26 @@ private Q_SLOTS:
         QVERIFY(!Action("actSaveDVBViewerFile")->isEnabled());
         // The same viewer is not asked again at once: the next ticks start no call.
         for (int tick = 0; tick < 3; ++tick) {
-            FMain->tiEnabledTimer();
-            QVERIFY(!FMain->TuningManager().Link().CallUnderWay());
+            F->tiEnabledTimer();
+            QVERIFY(!F->TuningManager().Link().CallUnderWay());
         }
 
         // It goes away: the ticks go well again, and "Save DVBViewer" comes back.
         QVERIFY(QFile::remove(RunningObjectsFolder() + ViewerActiveObjectName()));
-        FMain->tiEnabledTimer();
+        F->tiEnabledTimer();
         QVERIFY(Action("actSaveDVBViewerFile")->isEnabled());
         // A new viewer that fails as well is reported again, at once.
-        RegisterViewer(FDir->filePath(QStringLiteral("no-such-socket-either")));
-        FMain->tiEnabledTimer();
+        RegisterViewer(F.Path(QStringLiteral("no-such-socket-either")));
+        F->tiEnabledTimer();
         QTRY_COMPARE(TDialogSeam::Shown().size(), size_t(2));
         QCOMPARE(TDialogSeam::Shown().size(), size_t(2));
     }
 
     // The timer as it runs, not called by hand.
     void theRunningTimerEnablesSaveOnceTheViewerEnds() {
-        QCOMPARE(FMain->tiEnabled->interval(), 300);
+        QCOMPARE(F->tiEnabled->interval(), 300);
         QCOMPARE(TfrmMain::EnabledTimerInterval, 300);
-        QVERIFY(FMain->tiEnabled->isActive());
+        QVERIFY(F->tiEnabled->isActive());
         LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
         Select(0);
         QAction* save = Action("actSaveDVBViewerFile");
@@ -189,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(viewer.Terminate());
         QTRY_VERIFY_WITH_TIMEOUT(save->isEnabled(), 1000);
         QVERIFY(!tune->isEnabled());
-        QVERIFY(FMain->tiEnabled->isActive());
+        QVERIFY(F->tiEnabled->isActive());
         QVERIFY(TDialogSeam::Shown().empty());
     }
 
@@ -203,7 +190,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(save->isEnabled(), 1000);
 
         // A viewer that takes calls and never answers (hung, or showing a dialog).
-        TFakeViewer hung(FDir->filePath(QStringLiteral("hung.sock")), TFakeBehaviour::Silent);
+        TFakeViewer hung(F.Path(QStringLiteral("hung.sock")), TFakeBehaviour::Silent);
         QVERIFY(hung.Listening());
         RegisterViewer(hung.SocketPath());
 
@@ -249,11 +236,11 @@ private Q_SLOTS:
         // "Open DVBViewer" shows the list at once and asks for the table in the background.
         QElapsedTimer clock;
         clock.start();
-        Action("actOpenDVBViewerFile")->trigger();
+        QVERIFY(F.Trigger(QStringLiteral("actOpenDVBViewerFile"), {.ProcessEvents = false}));
         QVERIFY2(clock.elapsed() < GenerousPressMs, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(FMain->Tree().TopCount(), count);
+        QCOMPARE(F->Tree().TopCount(), count);
         QTRY_COMPARE(hung.Accepted(), 2);
-        QVERIFY(FMain->TuningManager().Link().CallUnderWay());
+        QVERIFY(F->TuningManager().Link().CallUnderWay());
         // The command's own failure is shown as well.
         QTRY_COMPARE_WITH_TIMEOUT(TDialogSeam::Shown().size(), size_t(2), 10000);
         QCOMPARE(hung.MostOpenAtOnce(), 1);
@@ -263,7 +250,7 @@ private Q_SLOTS:
         QVERIFY2(viewer.Start(ViewerFolder()), qPrintable(viewer.Error()));
         Select(3);
         QTRY_VERIFY_WITH_TIMEOUT(tune->isEnabled(), 2000);
-        QCOMPARE(FMain->TuningManager().FindChannelNumber(*FMain->Tree().ChannelAt(3)), 3);
+        QCOMPARE(F->TuningManager().FindChannelNumber(*F->Tree().ChannelAt(3)), 3);
         QCOMPARE(TDialogSeam::Shown().size(), size_t(2));
     }
 };

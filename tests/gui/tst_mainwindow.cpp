@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "help/UTextInfo.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
@@ -113,38 +114,22 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
     QString ViewerFile() const { return Settings().DVBViewerDataFolder + u"channels.dat"_qs; }
     QString WorkFile(const QString& name = QStringLiteral("work.dat")) const {
-        return FDir->filePath(name);
+        return F.Path(name);
     }
 
-    QAction* Action(const QString& name) const {
-        QAction* action = FMain->findChild<QAction*>(name);
-        if (!action)
-            qWarning("no action %s", qPrintable(name));
-        return action;
-    }
-
-    // Triggers a command as the menu would: only when it is enabled.
-    bool Trigger(const QString& name) {
-        QAction* action = Action(name);
-        if (!action || !action->isEnabled())
-            return false;
-        action->trigger();
-        QCoreApplication::processEvents();
-        return true;
-    }
+    QAction* Action(const QString& name) const { return F.Action(name); }
+    bool Trigger(const QString& name) { return F.Trigger(name); }
 
     void Load(const QString& path, const QList<TChannelRec>& records) {
-        QVERIFY(WriteChannelFile(path, records));
-        FMain->Document().LoadChannelList(path);
+        QVERIFY(F.Load(path, records));
     }
 
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
-    QString CheckedPanel() const { return FMain->StatusPanels[1]->text(); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
+    QString CheckedPanel() const { return F->StatusPanels[1]->text(); }
     int SelectedRow() const {
         const QModelIndex node = MainTreeView().SelectedNode();
         return node.isValid() && TChannelTreeModel::IsTopLevel(node) ? node.row() : -1;
@@ -152,11 +137,11 @@ private:
     void Select(const QModelIndex& node) { MainTreeView().Select(node); }
 
     void PressInTree(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(FMain->tvChannels, static_cast<Qt::Key>(key), modifiers);
+        QTest::keyClick(F->tvChannels, static_cast<Qt::Key>(key), modifiers);
     }
 
     QPoint TickBoxCentre(const QModelIndex& node) const {
-        TChannelTreeView* view = FMain->tvChannels;
+        TChannelTreeView* view = F->tvChannels;
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.rect = view->visualRect(node);
@@ -172,25 +157,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop(); // each test runs the ticks it wants
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-    }
-
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
-    }
+    void init() { QVERIFY(F.Init()); }
+    void cleanup() { F.Cleanup(); }
 
     void captionNamesTheFileAndTheViewersList_data() {
         QTest::addColumn<QString>("file");
@@ -207,11 +175,11 @@ private Q_SLOTS:
             Load(ViewerFile(), {Main("A")});
         else if (!file.isEmpty())
             Load(WorkFile(file), {Main("A")});
-        QCOMPARE(FMain->windowTitle(), caption);
+        QCOMPARE(F->windowTitle(), caption);
     }
 
     void informationWithoutChannelsShowsOnlyTheHeader() {
-        const std::vector<TInfoRun> runs = InformationRuns(FMain->Channels(), Tree(), QString());
+        const std::vector<TInfoRun> runs = InformationRuns(F->Channels(), Tree(), QString());
         const std::vector<TInfoRun> expected = {
             {u"Orvane 0.3.0.0\r\n"_qs, Qt::black, true},
             {u"\r\nFile: <no channels>\r\n\r\n"_qs, Qt::black, false},
@@ -230,7 +198,7 @@ private Q_SLOTS:
               Main("T2 radio").TunerType(2).SecondGeneration().Video(false),
               Main("IP").TunerType(4).Encrypted(), Main("Odd").TunerType(7)});
 
-        const std::vector<TInfoRun> runs = InformationRuns(FMain->Channels(), Tree(), path);
+        const std::vector<TInfoRun> runs = InformationRuns(F->Channels(), Tree(), path);
         const QColor black(Qt::black), red(Qt::red), blue(Qt::blue);
         const std::vector<TInfoRun> expected = {
             {u"Orvane 0.3.0.0\r\n"_qs, black, true},
@@ -273,10 +241,9 @@ private Q_SLOTS:
         Load(WorkFile(), {Main("A").Video(false)});
         QString shown;
         QString caption;
-        QTimer::singleShot(0, this, [&] {
-            auto* info = qobject_cast<TfrmInfo*>(QApplication::activeModalWidget());
-            if (!info)
-                return;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* info = qobject_cast<TfrmInfo*>(w);
+            QVERIFY(info);
             caption = info->windowTitle();
             shown = info->PlainText();
             info->reject();
@@ -303,7 +270,7 @@ private Q_SLOTS:
         LoadFive();
         Settings().PathMode = pathMode == 0 ? 2 : 0; // start from another mode
         CheckNode(Tree().NodeIndex(3));
-        FMain->tvChannels->expand(Tree().NodeIndex(1));
+        F->tvChannels->expand(Tree().NodeIndex(1));
         Select(Tree().SubIndex(1, 0));
 
         QVERIFY(Trigger(command));
@@ -311,7 +278,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().data(Tree().NodeIndex(0)).toString(), firstText);
         QCOMPARE(Tree().data(Tree().SubIndex(1, 0)).toString(), u"b"_qs);
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(FMain->tvChannels->isExpanded(Tree().NodeIndex(1)));
+        QVERIFY(F->tvChannels->isExpanded(Tree().NodeIndex(1)));
         QVERIFY(Tree().IsNodeChecked(3));
         QCOMPARE(CheckedCount(), 1);
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
@@ -380,7 +347,7 @@ private Q_SLOTS:
             SetActiveTreeView({&restoreTree, &restoreSelection});
         }
 
-        FMain->tiEnabledTimer();
+        F->tiEnabledTimer();
         QStringList wrong;
         for (const QString& name : AllCommands) {
             QAction* action = Action(name);
@@ -395,7 +362,7 @@ private Q_SLOTS:
 
     void ticksFollowKeysAndClicksAndTheCountShows() {
         LoadFive();
-        FMain->tvChannels->setFocus();
+        F->tvChannels->setFocus();
         Select(Tree().NodeIndex(0));
 
         // Shift+Down ticks the node being left, then moves on.
@@ -421,18 +388,18 @@ private Q_SLOTS:
         QCOMPARE(CheckedPanel(), u"Checked: 0"_qs);
 
         const QModelIndex d = Tree().NodeIndex(3);
-        QTest::mouseClick(FMain->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(d));
+        QTest::mouseClick(F->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(d));
         QVERIFY(Tree().IsNodeChecked(3));
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
-        QVERIFY(FMain->tvChannels->IsOnTickBox(TickBoxCentre(d)));
-        QVERIFY(!FMain->tvChannels->IsOnTickBox(FMain->tvChannels->visualRect(d).center()));
+        QVERIFY(F->tvChannels->IsOnTickBox(TickBoxCentre(d)));
+        QVERIFY(!F->tvChannels->IsOnTickBox(F->tvChannels->visualRect(d).center()));
     }
 
     void subChannelNodesAreNeverTicked() {
         LoadFive();
-        FMain->tvChannels->setFocus();
+        F->tvChannels->setFocus();
         const QModelIndex sub = Tree().SubIndex(1, 0);
-        FMain->tvChannels->expand(Tree().NodeIndex(1));
+        F->tvChannels->expand(Tree().NodeIndex(1));
         for (int key : {int(Qt::Key_Space), int(Qt::Key_F12)}) {
             Select(sub);
             PressInTree(key);
@@ -440,11 +407,11 @@ private Q_SLOTS:
         Select(sub);
         PressInTree(Qt::Key_Down, Qt::ShiftModifier);
         Select(sub);
-        QTest::mouseClick(FMain->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(sub));
+        QTest::mouseClick(F->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(sub));
         QCOMPARE(CheckedCount(), 0);
         QCOMPARE(CheckedPanel(), u"Checked: 0"_qs);
         QCOMPARE(Tree().data(sub, Qt::CheckStateRole), QVariant());
-        QVERIFY(!FMain->tvChannels->IsOnTickBox(TickBoxCentre(sub)));
+        QVERIFY(!F->tvChannels->IsOnTickBox(TickBoxCentre(sub)));
     }
 
     void bulkTickCommandsActOnTheActiveTree() {
@@ -503,10 +470,10 @@ private Q_SLOTS:
         Tree().ChannelAt(4)->IsBookMarked = true;
         CheckNode(Tree().NodeIndex(2));
         CheckNode(Tree().NodeIndex(4));
-        FMain->tvChannels->expand(Tree().NodeIndex(1));
+        F->tvChannels->expand(Tree().NodeIndex(1));
         const QModelIndex startNode = start < 0 ? Tree().SubIndex(1, 0) : Tree().NodeIndex(start);
         Select(startNode);
-        FMain->tvChannels->setFocus();
+        F->tvChannels->setFocus();
 
         PressInTree(key, ctrl ? Qt::ControlModifier : Qt::NoModifier);
         const QModelIndex now = MainTreeView().SelectedNode();
@@ -524,29 +491,29 @@ private Q_SLOTS:
         PressInTree(Qt::Key_F6, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(SelectedRow(), 0);
         // The window sees the keys first, whichever of its controls has the focus.
-        QTest::keyClick(FMain->tvStructure, Qt::Key_F6);
+        QTest::keyClick(F->tvStructure, Qt::Key_F6);
         QCOMPARE(SelectedRow(), 4);
     }
 
     void channelInfoPaneShowsTheSelectedChannel() {
         LoadFive();
         QVERIFY(Trigger(u"actViewChannelInfo"_qs));
-        QVERIFY(FMain->reChannelInfo->isVisible());
-        QVERIFY(!FMain->tvStructure->isVisible());
+        QVERIFY(F->reChannelInfo->isVisible());
+        QVERIFY(!F->tvStructure->isVisible());
         Select(Tree().NodeIndex(2));
-        FMain->tvChannels->setFocus();
+        F->tvChannels->setFocus();
         PressInTree(Qt::Key_Down);
         QCOMPARE(SelectedRow(), 3);
-        QVERIFY2(FMain->reChannelInfo->toPlainText().contains(u"|D\n"_qs),
-                 qPrintable(FMain->reChannelInfo->toPlainText()));
+        QVERIFY2(F->reChannelInfo->toPlainText().contains(u"|D\n"_qs),
+                 qPrintable(F->reChannelInfo->toPlainText()));
 
         // Ctrl+R is "Structure", not "By Root and Category...".
-        QApplication::setActiveWindow(FMain.get());
-        QVERIFY(QTest::qWaitForWindowActive(FMain.get()));
-        QTest::keyClick(FMain->tvChannels, Qt::Key_R, Qt::ControlModifier);
+        QApplication::setActiveWindow(&F.Main());
+        QVERIFY(QTest::qWaitForWindowActive(&F.Main()));
+        QTest::keyClick(F->tvChannels, Qt::Key_R, Qt::ControlModifier);
         QVERIFY(Action(u"actViewStructure"_qs)->isChecked());
-        QVERIFY(FMain->tvStructure->isVisible());
-        QVERIFY(!FMain->reChannelInfo->isVisible());
+        QVERIFY(F->tvStructure->isVisible());
+        QVERIFY(!F->reChannelInfo->isVisible());
     }
 
     void iptvCommandNeedsIptvChannels() {
@@ -571,8 +538,8 @@ private Q_SLOTS:
         LoadFive();
         SetChannelsModified(modified);
         TDialogSeam::AddAnswer(answer);
-        QCOMPARE(FMain->close(), closes);
-        QCOMPARE(FMain->isVisible(), !closes);
+        QCOMPARE(F->close(), closes);
+        QCOMPARE(F->isVisible(), !closes);
         if (modified) {
             QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
             QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::WarningQuestion);
@@ -585,52 +552,47 @@ private Q_SLOTS:
 
     void nodePopupsFitTheNodeUnderTheMouse() {
         LoadFive();
-        FMain->tvChannels->expand(Tree().NodeIndex(1));
+        F->tvChannels->expand(Tree().NodeIndex(1));
         Select(Tree().NodeIndex(0));
         const auto popupAt = [this](const QModelIndex& node) {
-            QWidget* viewport = FMain->tvChannels->viewport();
-            const QPoint pos = FMain->tvChannels->visualRect(node).center();
+            QWidget* viewport = F->tvChannels->viewport();
+            const QPoint pos = F->tvChannels->visualRect(node).center();
             QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
             QCoreApplication::sendEvent(viewport, &event);
         };
 
         popupAt(Tree().NodeIndex(3));
         QCOMPARE(SelectedRow(), 3);
-        QVERIFY(FMain->pmChannels->isVisible());
+        QVERIFY(F->pmChannels->isVisible());
         QCOMPARE(Action(u"actInsertCheckedBefore"_qs)->text(),
                  u"Insert checked channels before: D"_qs);
         QCOMPARE(Action(u"actInsertCheckedAfter"_qs)->text(),
                  u"Insert checked channels after: D"_qs);
-        FMain->pmChannels->hide();
+        F->pmChannels->hide();
 
         popupAt(Tree().SubIndex(1, 0));
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(FMain->pmSubChannels->isVisible());
-        QVERIFY(!FMain->pmChannels->isVisible());
-        FMain->pmSubChannels->hide();
+        QVERIFY(F->pmSubChannels->isVisible());
+        QVERIFY(!F->pmChannels->isVisible());
+        F->pmSubChannels->hide();
 
         // Below the last node: nothing changes.
-        QWidget* viewport = FMain->tvChannels->viewport();
+        QWidget* viewport = F->tvChannels->viewport();
         const QPoint below(5, viewport->height() - 2);
-        QVERIFY(!FMain->tvChannels->indexAt(below).isValid());
+        QVERIFY(!F->tvChannels->indexAt(below).isValid());
         QContextMenuEvent event(QContextMenuEvent::Mouse, below, viewport->mapToGlobal(below));
         QCoreApplication::sendEvent(viewport, &event);
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(!FMain->pmChannels->isVisible() && !FMain->pmSubChannels->isVisible());
+        QVERIFY(!F->pmChannels->isVisible() && !F->pmSubChannels->isVisible());
     }
 
     void acceptedSettingsShowTheNewSeparators() {
         LoadFive();
-        QTimer::singleShot(0, this, [] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog)
-                return;
-            auto* edit = dialog->findChild<QLineEdit*>(u"edtChannelSeparator"_qs);
-            auto* ok = dialog->findChild<QPushButton*>(u"btnOK"_qs);
-            if (!edit || !ok) {
-                dialog->close();
-                return;
-            }
+        const auto modal = WhenModal([](QWidget* dialog) {
+            auto* edit = Child<QLineEdit>(dialog, "edtChannelSeparator");
+            auto* ok = Child<QPushButton>(dialog, "btnOK");
+            QVERIFY(edit);
+            QVERIFY(ok);
             edit->setText(u" | "_qs);
             ok->click();
         });
@@ -640,15 +602,15 @@ private Q_SLOTS:
     }
 
     void windowPlaceIsKeptInTheSettings() {
-        FMain->hide();
+        F->hide();
         Settings().tvChannelsWidth = 250;
         Settings().frmMainClientWidth = 700;
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-        QCOMPARE(FMain->Splitter->sizes().value(0), 250);
-        QCOMPARE(FMain->width(), 700);
-        FMain->Splitter->setSizes({300, 300});
-        FMain->hide();
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&F.Main()));
+        QCOMPARE(F->Splitter->sizes().value(0), 250);
+        QCOMPARE(F->width(), 700);
+        F->Splitter->setSizes({300, 300});
+        F->hide();
         QCOMPARE(Settings().tvChannelsWidth, 300);
     }
 };

@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "common/TestSupport.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
@@ -25,88 +26,40 @@ namespace {
 const QByteArray FirstCyrillic("\xCF\xE5\xF0\xE2\xFB\xE9");
 const QByteArray SecondCyrillic("\xC2\xF2\xEE\xF0\xEE\xE9");
 
-// Acts on the next modal dialog once it is up: the command under test blocks in exec().
-void WhenModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer(qApp);
-    auto triesLeft = std::make_shared<int>(250);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, triesLeft] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w && --*triesLeft > 0)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (w)
-            act(w);
-    });
-    timer->start();
-}
-
-template <typename T> T* Child(QWidget* w, const char* name) {
-    T* child = w->findChild<T*>(QLatin1String(name));
-    if (!child)
-        qWarning("no child %s", name);
-    return child;
-}
-
 } // namespace
 
 class TestNameWindows : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
-
-    void Trigger(const char* name) {
-        QAction* action = FMain->findChild<QAction*>(QLatin1String(name));
-        QVERIFY(action);
-        QVERIFY(action->isEnabled());
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
+    TMainWindowFixture F;
 
     QString NodeText(int row, int sub = -1) const {
-        TChannelTreeModel& tree = FMain->Tree();
+        TChannelTreeModel& tree = F->Tree();
         return tree.data(sub < 0 ? tree.NodeIndex(row) : tree.SubIndex(row, sub)).toString();
     }
 
     void ForceCodePage(const QString& number) {
-        WhenModal([number](QWidget* w) {
-            if (number.isEmpty()) {
-                Child<QAbstractButton>(w, "rbSystemCodePage")->click();
-            } else {
-                Child<QAbstractButton>(w, "rbForcedCodePage")->click();
-                Child<QLineEdit>(w, "edtCodePage")->setText(number);
-            }
-            Child<QAbstractButton>(w, "btnOK")->click();
-        });
-        Trigger("actCodepage");
+        const auto modal = WhenModal(
+            [number](QWidget* w) {
+                if (number.isEmpty()) {
+                    Child<QAbstractButton>(w, "rbSystemCodePage")->click();
+                } else {
+                    Child<QAbstractButton>(w, "rbForcedCodePage")->click();
+                    Child<QLineEdit>(w, "edtCodePage")->setText(number);
+                }
+                Child<QAbstractButton>(w, "btnOK")->click();
+            },
+            {.Poll = true});
+        QVERIFY(F.Trigger(QStringLiteral("actCodepage")));
     }
 
 private Q_SLOTS:
-    void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-    }
-
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
-    }
+    void init() { QVERIFY(F.Init()); }
+    void cleanup() { F.Cleanup(); }
 
     void forcingACodePageRereadsEveryNameAndKeepsTheBytes() {
-        const QString path = FDir->filePath(QStringLiteral("ru.dat"));
+        const QString path = F.Path(QStringLiteral("ru.dat"));
         const QByteArray original = MakeChannelFile({TChannelRecBuilder()
                                                          .NameBytes(FirstCyrillic)
                                                          .Category(QStringLiteral("Cat"))
@@ -119,7 +72,7 @@ private Q_SLOTS:
                                                          .Video()
                                                          .SubChannel()});
         QVERIFY(WriteWholeFile(path, original));
-        FMain->Document().LoadChannelList(path);
+        F->Document().LoadChannelList(path);
         const QString before = NodeText(0);
         QVERIFY(!before.contains(QStringLiteral("\u041f\u0435\u0440\u0432\u044b\u0439")));
 
@@ -136,21 +89,21 @@ private Q_SLOTS:
         QCOMPARE(NodeText(0), before);
 
         // Reading the names differently changed no byte.
-        const QString copy = FDir->filePath(QStringLiteral("copy.dat"));
-        FMain->Document().SaveChannelList(copy, false);
+        const QString copy = F.Path(QStringLiteral("copy.dat"));
+        F->Document().SaveChannelList(copy, false);
         QCOMPARE(ReadWholeFile(copy), original);
     }
 
     void underUtf8ANameThatFittedMayNoLonger() {
-        const QString path = FDir->filePath(QStringLiteral("long.dat"));
+        const QString path = F.Path(QStringLiteral("long.dat"));
         const QString full25 = QString(25, QLatin1Char('r'));
         QVERIFY(WriteChannelFile(path, {TChannelRecBuilder()
                                             .Name(QStringLiteral("x"))
                                             .Root(full25)
                                             .Category(QString(25, QLatin1Char('c')))
                                             .Video()}));
-        FMain->Document().LoadChannelList(path);
-        TChannel* channel = FMain->Channels().Channel(0);
+        F->Document().LoadChannelList(path);
+        TChannel* channel = F->Channels().Channel(0);
         // 20 accented letters: 20 bytes in 1252 fit the 23 left; 40 in UTF-8 do not.
         const QString accented(20, QChar(0xE9));
         channel->SetName(accented);
@@ -164,19 +117,21 @@ private Q_SLOTS:
     }
 
     void separatorsAreShownAndStoredAsTyped() {
-        const QString path = FDir->filePath(QStringLiteral("sep.dat"));
+        const QString path = F.Path(QStringLiteral("sep.dat"));
         QVERIFY(WriteChannelFile(path, {TChannelRecBuilder()
                                             .Name(QStringLiteral("N"))
                                             .Category(QStringLiteral("C"))
                                             .Root(QStringLiteral("R"))
                                             .Video()}));
-        FMain->Document().LoadChannelList(path);
-        WhenModal([](QWidget* w) {
-            Child<QLineEdit>(w, "edtChannelSeparator")->setText(QString());
-            Child<QLineEdit>(w, "edtRootSeparator")->setText(QStringLiteral("  | "));
-            Child<QAbstractButton>(w, "btnOK")->click();
-        });
-        Trigger("actSettings");
+        F->Document().LoadChannelList(path);
+        const auto modal = WhenModal(
+            [](QWidget* w) {
+                Child<QLineEdit>(w, "edtChannelSeparator")->setText(QString());
+                Child<QLineEdit>(w, "edtRootSeparator")->setText(QStringLiteral("  | "));
+                Child<QAbstractButton>(w, "btnOK")->click();
+            },
+            {.Poll = true});
+        QVERIFY(F.Trigger(QStringLiteral("actSettings")));
         QCOMPARE(NodeText(0), QStringLiteral("[0] NC  | R"));
 
         SaveSettings();

@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/GuiTest.h"
 #include "common/TestSupport.h"
 #include "help/UHelp.h"
 #include "help/UMyHelp.h"
@@ -495,10 +496,10 @@ private Q_SLOTS:
         QVERIFY(FWindow->pmProperties->isVisible());
         FWindow->pmProperties->close();
 
-        FWindow->miExpandTreeView->trigger();
+        QVERIFY(Trigger(FWindow.get(), u"miExpandTreeView"_s, {.ProcessEvents = false}));
         QVERIFY(Node(0)->isExpanded());
         QVERIFY(Node(1)->isExpanded());
-        FWindow->miCollapseTreeView->trigger();
+        QVERIFY(Trigger(FWindow.get(), u"miCollapseTreeView"_s, {.ProcessEvents = false}));
         QVERIFY(!Node(0)->isExpanded());
         QVERIFY(!Node(1)->isExpanded());
         QCOMPARE(FWindow->miExpandTreeView->text(), u"Expand TreeView"_s);
@@ -536,19 +537,16 @@ private Q_SLOTS:
         bool modal = false;
         QSize size;
         int offCentre = -1;
-        QTimer::singleShot(0, &main, [&] {
-            auto* window = qobject_cast<TfrmMakeIPTVXepg*>(QApplication::activeModalWidget());
-            if (!window)
-                return;
+        const auto run = WhenModal([&](QWidget* w) {
+            auto* window = qobject_cast<TfrmMakeIPTVXepg*>(w);
+            QVERIFY(window);
             modal = window->isModal();
             groups = window->tvIPTV->topLevelItemCount();
             size = window->size();
             offCentre = (window->geometry().center() - main.geometry().center()).manhattanLength();
             window->btnExit->click();
         });
-        QAction* command = main.actMakeIPTVXepgReady;
-        QVERIFY(command->isEnabled());
-        command->trigger();
+        QVERIFY(Trigger(&main, u"actMakeIPTVXepgReady"_s, {.ProcessEvents = false}));
         QVERIFY(modal);
         QCOMPARE(groups, 2);
         QCOMPARE(size, QSize(675, 637));
@@ -564,7 +562,7 @@ private Q_SLOTS:
         LoadClashingList();
         OpenWindow();
         QVERIFY(Calculate());
-        FWindow->miExpandTreeView->trigger();
+        QVERIFY(Trigger(FWindow.get(), u"miExpandTreeView"_s, {.ProcessEvents = false}));
         QVERIFY(FWindow->grab().save(out + u"/iptv-window.png"_s));
     }
 };

@@ -1,6 +1,7 @@
 #include "main/EditFixture.h"
 
 #include "channels/UChannelUtils.h"
+#include "common/GuiTest.h"
 #include "main/UEditCommands.h"
 #include "main/UEditName.h"
 #include "main/USetEPGFlags.h"
@@ -52,15 +53,6 @@ QRadioButton* Item(QGroupBox* group, const QString& text) {
 void ClickItem(QRadioButton* item) {
     QVERIFY(item);
     QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
-}
-
-// Runs the action once the next modal dialog is up.
-void WhenModal(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, qApp, [action] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        QVERIFY(dialog);
-        action(dialog);
-    });
 }
 
 } // namespace
@@ -409,7 +401,7 @@ private Q_SLOTS:
         TEditCommands commands(f.Doc);
         QSignalSpy changed(&f.Doc, &TChannelDocument::ChannelsChanged);
 
-        WhenModal([](QWidget* w) {
+        const auto category = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Edit Category"));
@@ -423,7 +415,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
 
         f.Select(f.Node(QStringLiteral("B")));
-        WhenModal([](QWidget* w) {
+        const auto name = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->edtName->text(), QStringLiteral("B"));
@@ -435,7 +427,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 2);
 
         // A name that does not fit reaches the error box; the channel keeps its name.
-        WhenModal([](QWidget* w) {
+        const auto tooLong = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
             dialog->edtName->setText(QString(70, u'z'));
@@ -445,7 +437,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tree().ChannelAt(1)->Name(), QStringLiteral("Bee"));
         QCOMPARE(TDialogSeam::Shown().back().Kind, TMessageKind::Error);
 
-        WhenModal([](QWidget* w) {
+        const auto rds = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmSetProperty*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->rgProperties->title(), QStringLiteral("Has &RDS (Radio Data System)"));
@@ -457,7 +449,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 3);
 
         // Cancel leaves everything as it was.
-        WhenModal([](QWidget* w) {
+        const auto cancelled = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
             QVERIFY(dialog);
             dialog->chbDVBEPG->setChecked(true);

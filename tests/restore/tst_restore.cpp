@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "help/UMyHelp.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
@@ -69,19 +70,18 @@ class TestRestore : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
     TfrmRestore* FRestore = nullptr;
 
-    QString WorkFile() const { return FDir->filePath(QStringLiteral("work.dat")); }
+    QString WorkFile() const { return F.Path(QStringLiteral("work.dat")); }
     QString DeletedFile() const { return TChannelDocument::DeletedFileName(WorkFile()); }
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
 
     // A, B with its audio track b, C, D, E.
     void LoadFive() {
         QVERIFY(WriteChannelFile(
             WorkFile(), {Main("A"), Main("B"), Sub("b"), Main("C"), Main("D"), Main("E")}));
-        FMain->Document().LoadChannelList(WorkFile());
+        F->Document().LoadChannelList(WorkFile());
     }
 
     // Ticks the named main channels of the main tree and runs "Delete Checked".
@@ -89,55 +89,38 @@ private:
         for (int r = 0; r < Tree().TopCount(); ++r)
             if (names.contains(Tree().ChannelAt(r)->Name()))
                 Tree().CheckNode(r);
-        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
+        TEditCommands(F->Document(), &F.Main()).DeleteChecked();
     }
 
     // Opens the window through "Restore Deleted..." and runs the steps while it is the modal
     // window; it is closed afterwards whatever they did.
     bool RunRestore(const std::function<void(TfrmRestore&)>& steps) {
-        FMain->UpdateActions();
-        if (!FMain->actRestoreDeleted->isEnabled())
-            return false;
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* window = qobject_cast<TfrmRestore*>(QApplication::activeModalWidget());
-            if (!window)
-                return;
-            ran = true;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* window = qobject_cast<TfrmRestore*>(w);
+            QVERIFY(window);
             steps(*window);
-            window->close();
         });
-        FMain->actRestoreDeleted->trigger();
-        return ran;
-    }
-
-    static void Trigger(QAction* action) {
-        QVERIFY(action->isEnabled());
-        action->trigger();
+        if (!F.Trigger(QStringLiteral("actRestoreDeleted"),
+                       {.UpdateActionsFirst = true, .ProcessEvents = false}))
+            return false;
+        return modal->Ran();
     }
 
 private Q_SLOTS:
     void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
+        QVERIFY(F.Prepare());
         Settings().ConfirmDeleteChecked = false;
-        FMain = std::make_unique<TfrmMain>();
-        FRestore = new TfrmRestore(*FMain);
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open({.Show = false}));
+        FRestore = new TfrmRestore(F.Main());
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&F.Main()));
     }
 
     void cleanup() {
         SetChannelsModified(false);
         HelpWindowsManager().CloseAll();
-        FMain.reset();
+        F.Cleanup();
         FRestore = nullptr;
-        TDialogSeam::Uninstall();
-        FDir.reset();
     }
 
     void listsTheLatestBatchTickedAndRestoresItAtTheEnd() {
@@ -155,20 +138,20 @@ private Q_SLOTS:
             status = window.StatusPanels[0]->text();
             firstText = window.Model().NodeIndex(0).data().toString();
             childText = window.Model().SubIndex(1, 0).data().toString();
-            Trigger(window.actRestore);
+            QVERIFY(Trigger(&window, QStringLiteral("actRestore"), {.ProcessEvents = false}));
             left = NamesOf(window.Model());
         }));
 
         QVERIFY(activeWasRestoreTree);
         QCOMPARE(listed, (QStringList{u"A"_qs, u"B+b"_qs, u"D*"_qs}));
         QCOMPARE(status, u"Checked: 1"_qs);
-        QCOMPARE(firstText, FMain->Channels().Channel(0)->FullName());
+        QCOMPARE(firstText, F->Channels().Channel(0)->FullName());
         QCOMPARE(childText, u"b"_qs);
         QCOMPARE(left, (QStringList{u"A"_qs, u"B+b"_qs}));
         // Back at the end, ticked and numbered on; the restore counts as a change.
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"D*"_qs}));
         QVERIFY(Tree().NodeIndex(2).data().toString().startsWith(u"[2] D"_qs));
-        QCOMPARE(FMain->StatusPanels[1]->text(), u"Checked: 1"_qs);
+        QCOMPARE(F->StatusPanels[1]->text(), u"Checked: 1"_qs);
         QVERIFY(ChannelsModified());
         QVERIFY(ActiveTreeView() == MainTreeView());
     }
@@ -196,8 +179,9 @@ private Q_SLOTS:
     void restoringSeveralKeepsTheirOrderAndAudioTracks() {
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"D"_qs});
-        QVERIFY(
-            RunRestore([](TfrmRestore& window) { Trigger(window.tbRestore->actions().last()); }));
+        QVERIFY(RunRestore([](TfrmRestore& window) {
+            QVERIFY(Trigger(window.tbRestore->actions().last(), {.ProcessEvents = false}));
+        }));
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"A*"_qs, u"B+b*"_qs, u"D*"_qs}));
         // Nothing is left to restore; the main tree has nodes, so the window still opens,
         // and lists nothing.
@@ -209,7 +193,7 @@ private Q_SLOTS:
     void deletePermanentlyDropsChannelsFromTheDeletedFile() {
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs});
-        FMain->Document().SaveChannelList(WorkFile(), false);
+        F->Document().SaveChannelList(WorkFile(), false);
         QCOMPARE(NamesInFile(DeletedFile()), (QStringList{u"A"_qs, u"B"_qs, u"b"_qs}));
 
         // No changes nothing; Yes drops the ticked A and keeps the unticked B.
@@ -220,10 +204,12 @@ private Q_SLOTS:
         QVERIFY(RunRestore([&](TfrmRestore& window) {
             window.Model().UncheckNode(1);
             window.tiEnabledTimer();
-            Trigger(window.actDeletePermanently);
+            QVERIFY(
+                Trigger(&window, QStringLiteral("actDeletePermanently"), {.ProcessEvents = false}));
             afterNo = NamesOf(window.Model());
             modifiedAfterNo = ChannelsModified();
-            Trigger(window.actDeletePermanently);
+            QVERIFY(
+                Trigger(&window, QStringLiteral("actDeletePermanently"), {.ProcessEvents = false}));
             afterYes = NamesOf(window.Model());
         }));
         QCOMPARE(TDialogSeam::ShownTexts(),
@@ -233,9 +219,9 @@ private Q_SLOTS:
         QVERIFY(!modifiedAfterNo);
         QCOMPARE(afterYes, (QStringList{u"B+b"_qs}));
         QVERIFY(ChannelsModified());
-        QCOMPARE(FMain->Channels().Channel(0)->State, csPermanentlyDeleted);
+        QCOMPARE(F->Channels().Channel(0)->State, csPermanentlyDeleted);
 
-        FMain->Document().SaveChannelList(WorkFile(), false);
+        F->Document().SaveChannelList(WorkFile(), false);
         QCOMPARE(NamesInFile(DeletedFile()), (QStringList{u"B"_qs, u"b"_qs}));
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"D"_qs, u"E"_qs}));
 
@@ -245,10 +231,11 @@ private Q_SLOTS:
         TDialogSeam::AddAnswer(true);
         QVERIFY(RunRestore([&](TfrmRestore& window) {
             listed = NamesOf(window.Model());
-            Trigger(window.actDeletePermanently);
+            QVERIFY(
+                Trigger(&window, QStringLiteral("actDeletePermanently"), {.ProcessEvents = false}));
         }));
         QCOMPARE(listed, (QStringList{u"B+b*"_qs}));
-        FMain->Document().SaveChannelList(WorkFile(), false);
+        F->Document().SaveChannelList(WorkFile(), false);
         QVERIFY(!QFileInfo::exists(DeletedFile()));
         QCOMPARE(NamesInFile(WorkFile()), (QStringList{u"C"_qs, u"D"_qs, u"E"_qs}));
     }
@@ -257,7 +244,7 @@ private Q_SLOTS:
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"C"_qs});
         Tree().CheckNode(1); // E, left ticked in the main tree
-        const QString mainPanel = FMain->StatusPanels[1]->text();
+        const QString mainPanel = F->StatusPanels[1]->text();
         QCOMPARE(mainPanel, u"Checked: 1"_qs);
 
         QStringList statuses, afterShiftDown;
@@ -276,7 +263,7 @@ private Q_SLOTS:
             afterShiftDown = NamesOf(window.Model());
             selectedAfterShiftDown = window.Tree().SelectedNode().row();
             statuses << window.StatusPanels[0]->text();
-            Trigger(window.actUncheckAll);
+            QVERIFY(Trigger(&window, QStringLiteral("actUncheckAll"), {.ProcessEvents = false}));
             statuses << window.StatusPanels[0]->text();
             restoreCount = RestoreCheckedCount();
             window.tiEnabledTimer();
@@ -284,7 +271,7 @@ private Q_SLOTS:
                                          window.actDeletePermanently->isEnabled() ||
                                          window.actUncheckAll->isEnabled();
             propertiesEnabled = window.actChecking->isEnabled();
-            statuses << FMain->StatusPanels[1]->text();
+            statuses << F->StatusPanels[1]->text();
         }));
         QCOMPARE(statuses,
                  (QStringList{u"Checked: 2"_qs, u"Checked: 2"_qs, u"Checked: 0"_qs, mainPanel}));
@@ -293,7 +280,7 @@ private Q_SLOTS:
         QCOMPARE(restoreCount, 0);
         QVERIFY(!restoreEnabledWithoutTicks);
         QVERIFY(propertiesEnabled);
-        QCOMPARE(FMain->StatusPanels[1]->text(), mainPanel);
+        QCOMPARE(F->StatusPanels[1]->text(), mainPanel);
         QCOMPARE(CheckedCount(), 1);
     }
 
@@ -305,12 +292,14 @@ private Q_SLOTS:
         bool bookmarked = false;
         int afterJump = -1;
         QVERIFY(RunRestore([&](TfrmRestore& window) {
-            Trigger(window.actCheckAll);
+            QVERIFY(Trigger(&window, QStringLiteral("actCheckAll"), {.ProcessEvents = false}));
             afterCheckAll = NamesOf(window.Model());
-            Trigger(window.actInvertChecking);
+            QVERIFY(
+                Trigger(&window, QStringLiteral("actInvertChecking"), {.ProcessEvents = false}));
             afterInvert = NamesOf(window.Model());
             window.Tree().Select(window.Model().NodeIndex(0));
-            Trigger(window.actToggleBookmark);
+            QVERIFY(
+                Trigger(&window, QStringLiteral("actToggleBookmark"), {.ProcessEvents = false}));
             bookmarked = window.Model().ChannelAt(0)->IsBookMarked;
             // F3: the main window's jump to the previous bookmarked channel.
             window.Tree().Select(window.Model().NodeIndex(2));
@@ -338,20 +327,22 @@ private Q_SLOTS:
         Settings().frmGoToVisible = wasVisible;
         bool sawChecking = false, sawGoToWithCheckedBox = false;
         QVERIFY(RunRestore([&](TfrmRestore& window) {
-            QTimer::singleShot(0, this, [&] {
-                if (auto* w = qobject_cast<TfrmChecking*>(QApplication::activeModalWidget())) {
+            {
+                const auto checking = WhenModal([&](QWidget* modal) {
+                    auto* w = qobject_cast<TfrmChecking*>(modal);
+                    QVERIFY(w);
                     sawChecking = true;
                     w->btnClose->click();
-                }
+                });
+                QVERIFY(Trigger(&window, QStringLiteral("actChecking"), {.ProcessEvents = false}));
+            }
+            const auto goTo = WhenModal([&](QWidget* modal) {
+                auto* w = qobject_cast<TfrmGoTo*>(modal);
+                QVERIFY(w);
+                sawGoToWithCheckedBox = w->IsCheckedBoxVisible();
+                w->btnClose->click();
             });
-            Trigger(window.actChecking);
-            QTimer::singleShot(0, this, [&] {
-                if (auto* w = qobject_cast<TfrmGoTo*>(QApplication::activeModalWidget())) {
-                    sawGoToWithCheckedBox = w->IsCheckedBoxVisible();
-                    w->btnClose->click();
-                }
-            });
-            Trigger(window.actGoTo);
+            QVERIFY(Trigger(&window, QStringLiteral("actGoTo"), {.ProcessEvents = false}));
         }));
         QVERIFY(sawChecking);
         QVERIFY(sawGoToWithCheckedBox);
@@ -370,20 +361,17 @@ private Q_SLOTS:
         bool closedByEscape = false;
         bool helpShown = false;
         QSize size;
-        QTimer::singleShot(0, this, [&] {
-            auto* window = qobject_cast<TfrmRestore*>(QApplication::activeModalWidget());
-            if (!window)
-                return;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* window = qobject_cast<TfrmRestore*>(w);
+            QVERIFY(window);
             size = window->size();
             QTest::keyClick(window->tvDeleted, Qt::Key_F1);
             helpShown = HelpWindowsManager().IsLaunched(hpRestore);
             window->resize(470, 400 + window->mmRestore->sizeHint().height());
             QTest::keyClick(window->tvDeleted, Qt::Key_Escape);
             closedByEscape = !window->isVisible();
-            if (!closedByEscape)
-                window->close();
         });
-        FMain->actRestoreDeleted->trigger();
+        QVERIFY(F.Trigger(QStringLiteral("actRestoreDeleted"), {.ProcessEvents = false}));
         QVERIFY(helpShown);
         QVERIFY(closedByEscape);
         QCOMPARE(size.width(), 450);

@@ -165,7 +165,7 @@ private Q_SLOTS:
     void init() {
         FTemp = std::make_unique<QTemporaryDir>();
         QVERIFY(FTemp->isValid());
-        FChannel = TChannel(MakeRec(TChannelSpec{}));
+        FChannel = TChannel(ViewerChannel().Build());
     }
     void cleanup() {
         UnregisterRunningObject(ViewerActiveObjectName());

@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannelInfo.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "help/UMyHelp.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
@@ -41,27 +42,6 @@ TChannelRecBuilder Main(const char* name, const char* category = "News") {
         .Video();
 }
 
-// A body to run in the next modal window. The caller reads Ran after the window closed;
-// destroying the run cancels a body that has not run yet, so it never reaches another test.
-struct TModalRun : QObject {
-    bool Ran = false;
-};
-
-// Runs body in the next modal window once it is open, then closes it; no modal window at
-// all fails the test.
-std::unique_ptr<TModalRun> WhenModal(std::function<void(QWidget*)> body) {
-    auto run = std::make_unique<TModalRun>();
-    QTimer::singleShot(0, run.get(), [body, done = run.get()] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            QFAIL("no modal window opened");
-        body(modal);
-        done->Ran = true;
-        modal->close();
-    });
-    return run;
-}
-
 // Presses the keys one after the other through the window's own handle, as the window
 // system delivers them, and gives the main tree's selected row after each press.
 QList<int> PressEach(QWidget* window, std::initializer_list<QKeyCombination> keys,
@@ -80,24 +60,11 @@ QList<int> PressEach(QWidget* window, std::initializer_list<QKeyCombination> key
 class TestSelectionMain : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
-    QAction* Action(const char* name) const {
-        QAction* action = FMain->findChild<QAction*>(QLatin1String(name));
-        if (!action)
-            qWarning("no action %s", name);
-        return action;
-    }
-    bool Trigger(const char* name) {
-        QAction* action = Action(name);
-        if (!action || !action->isEnabled())
-            return false;
-        action->trigger();
-        QCoreApplication::processEvents();
-        return true;
-    }
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+    QAction* Action(const char* name) const { return F.Action(QString::fromLatin1(name)); }
+    bool Trigger(const char* name) { return F.Trigger(QString::fromLatin1(name)); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
     QString Ticked() const {
         QStringList names;
         for (int row = 0; row < Tree().TopCount(); ++row)
@@ -110,45 +77,31 @@ class TestSelectionMain : public QObject {
         return node.isValid() ? Tree().GetActualChannelNo(node) : -1;
     }
     void Load() {
-        const QString path = FDir->filePath(QStringLiteral("work.dat"));
+        const QString path = F.Path(QStringLiteral("work.dat"));
         QVERIFY(WriteChannelFile(path, {Main("A"), Main("B", "Sport").Encrypted(),
                                         Main("b-track", "Sport").SubChannel(), Main("C"),
                                         Main("D").Video(false)}));
-        FMain->Document().LoadChannelList(path);
+        F->Document().LoadChannelList(path);
         QCOMPARE(Tree().TopCount(), 4);
     }
 
 private Q_SLOTS:
-    void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-    }
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
-    }
+    // Each test opens the window once it has set what the window reads at start.
+    void init() { QVERIFY(F.Prepare()); }
+    void cleanup() { F.Cleanup(); }
 
     void windowsReopenAtStartAsRemembered() {
         Settings().frmGoToVisible = true;
         Settings().frmCheckingVisible = false;
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-        QTRY_VERIFY(FMain->GoToWindow()->isVisible());
-        QVERIFY(!FMain->CheckingWindow()->isVisible());
+        QVERIFY(F.Open());
+        QTRY_VERIFY(F->GoToWindow()->isVisible());
+        QVERIFY(!F->CheckingWindow()->isVisible());
         QVERIFY(Action("actViewGoTo")->isChecked());
-        QVERIFY(!FMain->GoToWindow()->IsCheckedBoxVisible());
+        QVERIFY(!F->GoToWindow()->IsCheckedBoxVisible());
 
         // Closing the program keeps both remembered and stores the GoTo window's place.
-        FMain->GoToWindow()->move(61, 71);
-        FMain.reset();
+        F->GoToWindow()->move(61, 71);
+        F.Close();
         QVERIFY(Settings().frmGoToVisible);
         QVERIFY(!Settings().frmCheckingVisible);
         QCOMPARE(Settings().frmGoToLeft, 61);
@@ -156,30 +109,27 @@ private Q_SLOTS:
     }
 
     void commandsOpenTheSelectionWindows() {
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         Load();
-        FMain->UpdateActions();
+        F->UpdateActions();
         MainTreeView().Select(Tree().NodeIndex(0));
 
         // Check by properties: the view command follows the window both ways.
         QVERIFY(Trigger("actChecking"));
-        TfrmChecking* checking = FMain->CheckingWindow();
+        TfrmChecking* checking = F->CheckingWindow();
         QVERIFY(checking->isVisible());
         QVERIFY(Action("actViewChecking")->isChecked());
         checking->ItemOf(cpEncrypted)->setCheckState(0, Qt::Checked);
         checking->btnCheck->click();
         QCOMPARE(Ticked(), QStringLiteral("B"));
-        QCOMPARE(FMain->StatusPanels[1]->text(), QStringLiteral("Checked: 1"));
+        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 1"));
         QVERIFY(Trigger("actViewChecking"));
         QVERIFY(!checking->isVisible());
         QVERIFY(!Settings().frmCheckingVisible);
 
         // GoTo: its buttons jump through the main window and follow the ticks.
         QVERIFY(Trigger("actGoTo"));
-        TfrmGoTo* goTo = FMain->GoToWindow();
+        TfrmGoTo* goTo = F->GoToWindow();
         QVERIFY(goTo->isVisible());
         QVERIFY(Action("actViewGoTo")->isChecked());
         QVERIFY(goTo->btnNextChecked->isEnabled());
@@ -209,7 +159,7 @@ private Q_SLOTS:
             QVERIFY(!search->btnNext->isEnabled());
         });
         QVERIFY(Trigger("actSearch"));
-        QVERIFY(searched->Ran);
+        QVERIFY(searched->Ran());
         QCOMPARE(SelectedRow(), 1);
 
         // By root and category, modal.
@@ -222,18 +172,15 @@ private Q_SLOTS:
             categories->btnCheck->click();
         });
         QVERIFY(Trigger("actCheckingByCategoryAndRoot"));
-        QVERIFY(categorised->Ran);
+        QVERIFY(categorised->Ran());
         QCOMPARE(Ticked(), QStringLiteral("A C D"));
     }
 
     void helpOpensTheCheckPageWhileTheCheckWindowIsActive() {
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         QVERIFY(InstallHelpPages(GetProgramDataFolder()));
         QVERIFY(Trigger("actChecking"));
-        TfrmChecking* checking = FMain->CheckingWindow();
+        TfrmChecking* checking = F->CheckingWindow();
         checking->activateWindow();
         QTRY_VERIFY(checking->IsActivated());
         QTest::keyClick(checking->tvChecking, Qt::Key_F1);
@@ -243,19 +190,16 @@ private Q_SLOTS:
     }
 
     void keysInTheSelectionWindowsJumpAtEveryPress() {
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         // 0 Alpha tv, 1 Beta tv encrypted, 2 Gamma radio, 3 Delta tv encrypted, 4 Epsilon
         // radio, 5 Zeta tv encrypted, 6 Eta tv.
-        const QString path = FDir->filePath(QStringLiteral("work.dat"));
+        const QString path = F.Path(QStringLiteral("work.dat"));
         QVERIFY(WriteChannelFile(path, {Main("Alpha"), Main("Beta").Encrypted(),
                                         Main("Gamma").Video(false), Main("Delta").Encrypted(),
                                         Main("Epsilon").Video(false), Main("Zeta").Encrypted(),
                                         Main("Eta")}));
-        FMain->Document().LoadChannelList(path);
-        FMain->UpdateActions();
+        F->Document().LoadChannelList(path);
+        F->UpdateActions();
         const auto selected = [this] { return SelectedRow(); };
         const Qt::Key F3 = Qt::Key_F3, F6 = Qt::Key_F6, F7 = Qt::Key_F7, F8 = Qt::Key_F8,
                       F12 = Qt::Key_F12;
@@ -264,7 +208,7 @@ private Q_SLOTS:
         // to the main window like any key and ticks nothing.
         MainTreeView().Select(Tree().NodeIndex(0));
         QVERIFY(Trigger("actGoTo"));
-        TfrmGoTo* goTo = FMain->GoToWindow();
+        TfrmGoTo* goTo = F->GoToWindow();
         QVERIFY(QTest::qWaitForWindowExposed(goTo));
         QCOMPARE(PressEach(goTo,
                            {F8, F8, F8, Qt::CTRL | F7, Qt::CTRL | F6, Qt::CTRL | F6, F7,
@@ -281,7 +225,7 @@ private Q_SLOTS:
         // The check window passes every key on to the main window.
         MainTreeView().Select(Tree().NodeIndex(0));
         QVERIFY(Trigger("actChecking"));
-        TfrmChecking* checking = FMain->CheckingWindow();
+        TfrmChecking* checking = F->CheckingWindow();
         QVERIFY(QTest::qWaitForWindowExposed(checking));
         checking->tvChecking->setFocus();
         QCOMPARE(PressEach(checking, {F8, F8, F8, Qt::CTRL | F8, Qt::CTRL | F7, F7}, selected),
@@ -297,22 +241,19 @@ private Q_SLOTS:
             rows = PressEach(search, {Qt::Key_T, Qt::Key_A, F8, F8, F8, F8, F7, F12}, selected);
         });
         QVERIFY(Trigger("actSearch"));
-        QVERIFY(searched->Ran);
+        QVERIFY(searched->Ran());
         QCOMPARE(rows, QList<int>({1, 1, 3, 5, 6, 6, 5, 5}));
         QCOMPARE(Ticked(), QStringLiteral("Zeta"));
     }
 
     void helpInTheRestoreWindowsCheckWindowOpensTheCheckPage() {
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         QVERIFY(InstallHelpPages(GetProgramDataFolder()));
         Load();
         Settings().ConfirmDeleteChecked = false;
         Tree().CheckNode(1);
-        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
-        FMain->UpdateActions();
+        TEditCommands(F->Document(), &F.Main()).DeleteChecked();
+        F->UpdateActions();
 
         std::unique_ptr<TModalRun> checked;
         const auto restored = WhenModal([&checked](QWidget* modal) {
@@ -324,11 +265,11 @@ private Q_SLOTS:
                 QTest::keyClick(window->windowHandle(), Qt::Key_F1);
                 QTRY_VERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
             });
-            restore->actChecking->trigger();
+            QVERIFY(::Trigger(restore, QStringLiteral("actChecking"), {.ProcessEvents = false}));
         });
         QVERIFY(Trigger("actRestoreDeleted"));
-        QVERIFY(restored->Ran);
-        QVERIFY(checked && checked->Ran);
+        QVERIFY(restored->Ran());
+        QVERIFY(checked && checked->Ran());
         QVERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpMain));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpRestore));
@@ -336,19 +277,16 @@ private Q_SLOTS:
     }
 
     void goToWindowFollowsTheMainTreeAgainAfterTheRestoreWindow() {
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Open());
         // Main tree after the delete: A, C, D (radio); the restore tree: B alone.
         Load();
         Settings().ConfirmDeleteChecked = false;
         Tree().CheckNode(1);
-        TEditCommands(FMain->Document(), FMain.get()).DeleteChecked();
-        FMain->UpdateActions();
+        TEditCommands(F->Document(), &F.Main()).DeleteChecked();
+        F->UpdateActions();
         MainTreeView().Select(Tree().NodeIndex(0));
         QVERIFY(Trigger("actGoTo"));
-        TfrmGoTo* goTo = FMain->GoToWindow();
+        TfrmGoTo* goTo = F->GoToWindow();
         QVERIFY(goTo->btnNextTV->isEnabled());
         QVERIFY(goTo->btnNextRadio->isEnabled());
 
@@ -358,13 +296,13 @@ private Q_SLOTS:
             QVERIFY(restore);
             // A tick command of the main window, run on the restore tree, refreshes the
             // GoTo window for that tree: nothing to jump to beside its one channel.
-            restore->actCheckAll->trigger();
+            QVERIFY(::Trigger(restore, QStringLiteral("actCheckAll"), {.ProcessEvents = false}));
             nextTVDuring = goTo->btnNextTV->isEnabled();
             QTest::keyClick(restore->windowHandle(), Qt::Key_Escape);
             QVERIFY(!restore->isVisible());
         });
         QVERIFY(Trigger("actRestoreDeleted"));
-        QVERIFY(restored->Ran);
+        QVERIFY(restored->Ran());
         QVERIFY(!nextTVDuring);
         // Closed again: the buttons are those of the main tree's selection.
         QVERIFY(ActiveTreeView() == MainTreeView());

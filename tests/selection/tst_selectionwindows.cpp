@@ -1,6 +1,7 @@
 #include "channels/UChannelInfo.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/GuiTest.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "selection/UCheckCategories.h"
@@ -72,27 +73,6 @@ QPoint TickBoxCentre(QTreeWidget* tree, QTreeWidgetItem* item) {
     return tree->style()
         ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree)
         .center();
-}
-
-// A body to run in the next modal window. The caller reads Ran after the window closed;
-// destroying the run cancels a body that has not run yet, so it never reaches another test.
-struct TModalRun : QObject {
-    bool Ran = false;
-};
-
-// Runs body in the next modal window once it is open, then closes it; no modal window at
-// all fails the test.
-std::unique_ptr<TModalRun> WhenModal(std::function<void(QWidget*)> body) {
-    auto run = std::make_unique<TModalRun>();
-    QTimer::singleShot(0, run.get(), [body, done = run.get()] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            QFAIL("no modal window opened");
-        body(modal);
-        done->Ran = true;
-        modal->close();
-    });
-    return run;
 }
 
 // Key presses as the table columns hold them: key and modifiers in one number.
@@ -294,7 +274,7 @@ void TestSelectionWindows::checkingWindowModalInstanceActsOnItsTreeOnly() {
         window.btnCheck->click();
     });
     window.ShowModal();
-    QVERIFY(ran->Ran);
+    QVERIFY(ran->Ran());
 
     QCOMPARE(Ticked(restore.Model), QStringLiteral("restoreTV"));
     QCOMPARE(Ticked(f.Model), QString());
@@ -535,7 +515,7 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
         QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
     });
     modal.ShowModal();
-    QVERIFY(ran->Ran);
+    QVERIFY(ran->Ran());
     QVERIFY(Settings().frmGoToVisible);
 }
 
@@ -718,7 +698,7 @@ void TestSelectionWindows::goToF12TicksAtEveryPressInAModalInstance() {
         });
     });
     window.ShowModal();
-    QVERIFY(ran->Ran);
+    QVERIFY(ran->Ran());
     QCOMPARE(ticked, QStringList({QStringLiteral("c2"), QString(), QStringLiteral("c2"),
                                   QStringLiteral("c2"), QStringLiteral("c2 c5"),
                                   QStringLiteral("c2 c5"), QStringLiteral("c5")}));
@@ -768,7 +748,7 @@ void TestSelectionWindows::searchKeysStepAtEveryPress() {
         QVERIFY(!window.isVisible());
     });
     window.exec();
-    QVERIFY(ran->Ran);
+    QVERIFY(ran->Ran());
 }
 
 QTEST_MAIN(TestSelectionWindows)

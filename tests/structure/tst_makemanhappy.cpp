@@ -1,6 +1,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannels.h"
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "icons/UIcons.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
@@ -78,18 +79,14 @@ class TestMakeManHappy : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
     QString WorkFile(const QString& name = QStringLiteral("work.dat")) const {
-        return FDir->filePath(name);
+        return F.Path(name);
     }
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
 
-    void Load(const QList<TChannelRec>& records) {
-        QVERIFY(WriteChannelFile(WorkFile(), records));
-        FMain->Document().LoadChannelList(WorkFile());
-    }
+    void Load(const QList<TChannelRec>& records) { QVERIFY(F.Load(WorkFile(), records)); }
 
     // first root one/cat1, root two/cat1, root one/cat2, root one/cat1 again; the second
     // and the fourth carry audio tracks.
@@ -102,21 +99,16 @@ private:
     // Opens the preview through the main window's command and runs the steps while it is
     // the modal window; it is closed afterwards whatever they did.
     bool RunPreview(const std::function<void(TfrmMakeManHappy&)>& steps) {
-        QAction* action = FMain->findChild<QAction*>(QStringLiteral("actMakeManHappy"));
-        FMain->UpdateActions();
-        if (!action || !action->isEnabled())
-            return false;
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            auto* window = qobject_cast<TfrmMakeManHappy*>(QApplication::activeModalWidget());
-            if (!window)
-                return;
-            ran = true;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* window = qobject_cast<TfrmMakeManHappy*>(w);
+            QVERIFY(window);
             steps(*window);
             window->btnClose->click();
         });
-        action->trigger();
-        return ran;
+        if (!F.Trigger(QStringLiteral("actMakeManHappy"),
+                       {.UpdateActionsFirst = true, .ProcessEvents = false}))
+            return false;
+        return modal->Ran();
     }
 
     QStringList TreeOrder() const {
@@ -126,32 +118,16 @@ private:
         return names;
     }
 
-    QImage FaceShown() const { return FMain->StatusPanels[0]->pixmap().toImage(); }
+    QImage FaceShown() const { return F->StatusPanels[0]->pixmap().toImage(); }
     static QImage Face(int index) { return HappyImage(index).pixmap(16, 16).toImage(); }
 
 private Q_SLOTS:
-    void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
-    }
-
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
-    }
+    void init() { QVERIFY(F.Init()); }
+    void cleanup() { F.Cleanup(); }
 
     void structurePaneShowsRootsCategoriesAndChannels() {
         LoadFour();
-        QTreeView* pane = FMain->tvStructure;
+        QTreeView* pane = F->tvStructure;
         QAbstractItemModel* model = pane->model();
         QVERIFY(model);
         QCOMPARE(model->rowCount(), 2);
@@ -170,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(pane->isExpanded(model->index(1, 0, one)));
         QVERIFY(!pane->isExpanded(model->index(1, 0)));
         QCOMPARE(pane->currentIndex(), one);
-        QVERIFY(FMain->IsNotHappy());
+        QVERIFY(F->IsNotHappy());
         QCOMPARE(FaceShown(), Face(1));
     }
 
@@ -179,8 +155,8 @@ private Q_SLOTS:
         Tree().CheckNode(1); // second
         Tree().CheckNode(2); // third
         // The preview needs the structure pane: it switches it on.
-        FMain->actViewChannelInfo->trigger();
-        QVERIFY(!FMain->tvStructure->isVisible());
+        QVERIFY(F.Trigger(QStringLiteral("actViewChannelInfo"), {.ProcessEvents = false}));
+        QVERIFY(!F->tvStructure->isVisible());
 
         TPreviewState before, after;
         TDialogSeam::AddAnswer(true);
@@ -190,8 +166,8 @@ private Q_SLOTS:
             after = StateOf(window);
         }));
 
-        QVERIFY(FMain->actViewStructure->isChecked());
-        QVERIFY(FMain->tvStructure->isVisible());
+        QVERIFY(F->actViewStructure->isChecked());
+        QVERIFY(F->tvStructure->isVisible());
         QCOMPARE(before.Text, u"one\r\n   cat1\r\n      [0] first\r\n      [1] fourth   [3]\r\n"
                               u"   cat2\r\n      [2] third\r\n"
                               u"two\r\n   cat1\r\n      [3] second   [1]\r\n"_qs);
@@ -208,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(after.ScrollTo, -1);
         QVERIFY(!after.AcceptEnabled);
         QVERIFY(!after.FindEnabled);
-        QVERIFY(!FMain->IsNotHappy());
+        QVERIFY(!F->IsNotHappy());
         QCOMPARE(FaceShown(), Face(0));
         QVERIFY(ChannelsModified());
 
@@ -217,11 +193,11 @@ private Q_SLOTS:
         QVERIFY(!Tree().IsNodeChecked(0) && !Tree().IsNodeChecked(1));
         QVERIFY(Tree().IsNodeChecked(2) && Tree().IsNodeChecked(3));
         QVERIFY(Tree().ChannelAt(2)->IsChecked && Tree().ChannelAt(3)->IsChecked);
-        QVERIFY(!FMain->tvChannels->selectionModel()->hasSelection());
+        QVERIFY(!F->tvChannels->selectionModel()->hasSelection());
 
         // The saved list follows the tree, every audio track right after its own channel.
         const QString saved = WorkFile(QStringLiteral("saved.dat"));
-        FMain->Document().SaveChannelList(saved, false);
+        F->Document().SaveChannelList(saved, false);
         TChannels list;
         list.LoadFromFile(saved);
         QStringList names;
@@ -245,7 +221,7 @@ private Q_SLOTS:
         QVERIFY(state.AcceptEnabled);
         QCOMPARE(TreeOrder(), (QStringList{u"first"_qs, u"second"_qs, u"third"_qs, u"fourth"_qs}));
         QVERIFY(!ChannelsModified());
-        QVERIFY(FMain->IsNotHappy());
+        QVERIFY(F->IsNotHappy());
     }
 
     void groupedListHasNothingToAcceptOrFind() {
@@ -259,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(state.ScrollTo, -1);
         QVERIFY(!state.AcceptEnabled);
         QVERIFY(!state.FindEnabled);
-        QVERIFY(!FMain->IsNotHappy());
+        QVERIFY(!F->IsNotHappy());
         QCOMPARE(FaceShown(), Face(0));
     }
 
@@ -283,7 +259,7 @@ private Q_SLOTS:
             window.resize(520, 330);
         }));
         QCOMPARE(caretAfterFind, 3);
-        QCOMPARE(copied, FMain->TheStructure().DisplayHappyMan().Text().toString());
+        QCOMPARE(copied, F->TheStructure().DisplayHappyMan().Text().toString());
         QVERIFY(copied.startsWith(u"one\r\n   cat1\r\n"_qs));
         QCOMPARE(geometry.size(), QSize(500, 300));
         QCOMPARE(Settings().frmMakeManHappyClientWidth, 520);
@@ -293,16 +269,12 @@ private Q_SLOTS:
     void escapeClosesTheWindow() {
         LoadFour();
         bool closedByEscape = false;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* window = QApplication::activeModalWidget();
-            if (!qobject_cast<TfrmMakeManHappy*>(window))
-                return;
+        const auto modal = WhenModal([&](QWidget* window) {
+            QVERIFY(qobject_cast<TfrmMakeManHappy*>(window));
             QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
             closedByEscape = !window->isVisible();
-            if (!closedByEscape)
-                window->close();
         });
-        FMain->actMakeManHappy->trigger();
+        QVERIFY(F.Trigger(QStringLiteral("actMakeManHappy"), {.ProcessEvents = false}));
         QVERIFY(closedByEscape);
     }
 };

@@ -1,4 +1,5 @@
 #include "common/ChannelFixture.h"
+#include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UCheckedTreeViewHelper.h"
@@ -31,10 +32,9 @@ TChannelRecBuilder Main(const char* name, const char* root, const char* category
 class TestStructureKeys : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TfrmMain> FMain;
+    TMainWindowFixture F;
 
-    TChannelTreeModel& Tree() const { return FMain->Tree(); }
+    TChannelTreeModel& Tree() const { return F->Tree(); }
     QString Ticked() const {
         QStringList names;
         for (int row = 0; row < Tree().TopCount(); ++row)
@@ -42,34 +42,27 @@ class TestStructureKeys : public QObject {
                 names.append(Tree().ChannelAt(row)->Name());
         return names.join(QLatin1Char(' '));
     }
-    QTreeView* Structure() const { return FMain->tvStructure; }
+    QTreeView* Structure() const { return F->tvStructure; }
     QString Current() const { return Structure()->currentIndex().data().toString(); }
     void Press(QKeyCombination key) {
-        QTest::keyClick(FMain->windowHandle(), key.key(), key.keyboardModifiers());
+        QTest::keyClick(F->windowHandle(), key.key(), key.keyboardModifiers());
     }
 
 private Q_SLOTS:
     void init() {
-        ResetSettings();
-        SetChannelsModified(false);
-        TDialogSeam::Install();
-        FDir = std::make_unique<QTemporaryDir>();
-        QVERIFY(FDir->isValid());
-        Settings().DVBViewerDataFolder = FDir->filePath(QStringLiteral("viewer")) + u'/';
-        FMain = std::make_unique<TfrmMain>();
-        FMain->tiEnabled->stop();
-        FMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        QVERIFY(F.Init());
 
         // Astra: News [0] A (with an audio track) and [2] C, Sport [1] B; Hotbird: News [3] D.
-        const QString path = FDir->filePath(QStringLiteral("work.dat"));
+        const QString path = F.Path(QStringLiteral("work.dat"));
         QVERIFY(WriteChannelFile(path, {Main("A", "Astra", "News"),
                                         Main("a-track", "Astra", "News").SubChannel(),
                                         Main("B", "Astra", "Sport"), Main("C", "Astra", "News"),
                                         Main("D", "Hotbird", "News")}));
-        FMain->Document().LoadChannelList(path);
+        F->Document().LoadChannelList(path);
         QCOMPARE(Tree().TopCount(), 4);
-        QVERIFY(FMain->findChild<QAction*>(QStringLiteral("actViewStructure"))->isChecked());
+        QAction* viewStructure = F.Action(QStringLiteral("actViewStructure"));
+        QVERIFY(viewStructure);
+        QVERIFY(viewStructure->isChecked());
         QVERIFY(Structure()->isVisible());
         Structure()->expandAll();
         // The main tree's selection stays on D throughout: the keys act on the structure's node.
@@ -77,12 +70,7 @@ private Q_SLOTS:
         Structure()->setFocus();
         QTRY_VERIFY(Structure()->hasFocus());
     }
-    void cleanup() {
-        SetChannelsModified(false);
-        FMain.reset();
-        TDialogSeam::Uninstall();
-        FDir.reset();
-    }
+    void cleanup() { F.Cleanup(); }
 
     void spaceAndShiftArrowsTickTheChannelOfTheStructureNode() {
         const QModelIndexList a = Structure()->model()->match(
@@ -116,7 +104,7 @@ private Q_SLOTS:
                                        QStringLiteral("[2] C"), QStringLiteral("Sport"),
                                        QStringLiteral("[1] B"), QStringLiteral("[1] B"),
                                        QStringLiteral("Sport"), QStringLiteral("Sport")}));
-        QCOMPARE(FMain->StatusPanels[1]->text(), QStringLiteral("Checked: 2"));
+        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 2"));
         QCOMPARE(MainTreeView().SelectedNode(), Tree().NodeIndex(3));
     }
 
@@ -129,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(Current(), QStringLiteral("News"));
         Press(Qt::Key_Space);
         QCOMPARE(Ticked(), QString());
-        QCOMPARE(FMain->StatusPanels[1]->text(), QStringLiteral("Checked: 0"));
+        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 0"));
     }
 };
 

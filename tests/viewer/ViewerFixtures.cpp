@@ -13,31 +13,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-TChannelRec MakeRec(const TChannelSpec& wanted) {
-    TChannelRec rec{};
-    rec.TunerData.TunerType = wanted.Tuner;
-    rec.TunerData.Flags =
-        static_cast<quint8>((wanted.Encrypted ? flEncrypted : 0) | (wanted.Sub ? 0x80 : 0) | 0x08);
-    rec.TunerData.Frequency = wanted.IP;
-    rec.TunerData.Symbolrate = wanted.Port;
-    rec.TunerData.Service_ID = wanted.SID;
-    rec.TunerData.TransportStream_ID = wanted.TID;
-    rec.TunerData.OriginalNetwork_ID = wanted.NID;
-    const int n = std::min<int>(wanted.Name.size(), ShortStringCapacity);
-    rec.ChannelName.Len = static_cast<quint8>(n);
-    std::memcpy(rec.ChannelName.Chars, wanted.Name.constData(), static_cast<size_t>(n));
-    return rec;
-}
-
-QByteArray MakeChannelFile(const std::vector<TChannelSpec>& specs) {
-    QByteArray bytes("\x04"
-                     "B2C2\x01\x00",
-                     HeaderSize);
-    for (const TChannelSpec& wanted : specs) {
-        const TChannelRec rec = MakeRec(wanted);
-        bytes.append(reinterpret_cast<const char*>(&rec), sizeof rec);
-    }
-    return bytes;
+TChannelRecBuilder ViewerChannel() {
+    return TChannelRecBuilder().TunerType(ttSatellite).Ids(1, 1, 1).Video();
 }
 
 QString StandinProgram() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channels/UChannelRec.h"
+#include "common/ChannelFixture.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,22 +14,9 @@
 #include <thread>
 #include <vector>
 
-// A channel record built field by field: only what the viewer's numbering looks at.
-struct TChannelSpec {
-    quint8 Tuner = ttSatellite;
-    quint16 SID = 1;
-    quint16 TID = 1;
-    quint16 NID = 1;
-    quint32 IP = 0;   // Frequency
-    quint32 Port = 0; // Symbolrate
-    bool Encrypted = false;
-    bool Sub = false;
-    QByteArray Name;
-};
-
-TChannelRec MakeRec(const TChannelSpec& wanted);
-// A channel file: a "B2C2" header followed by the records.
-QByteArray MakeChannelFile(const std::vector<TChannelSpec>& specs);
+// A satellite TV channel with service, stream and network 1: the start of the records the
+// viewer's numbering tests build, each changing only the fields it compares.
+TChannelRecBuilder ViewerChannel();
 
 // orvane-viewer-standin --headless, run for one test.
 class TStandinProcess {

@@ -4,13 +4,13 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(std::vector<TChannelSpec>)
+Q_DECLARE_METATYPE(std::vector<TChannelRecBuilder>)
 
 namespace {
 
 // The viewer's table row for a channel, the columns the viewer fills and the rest 0.
-TViewerTableRow RowOf(const TChannelSpec& wanted) {
-    const TChannelRec rec = MakeRec(wanted);
+TViewerTableRow RowOf(const TChannelRecBuilder& wanted) {
+    const TChannelRec rec = wanted.Build();
     TViewerTableRow row{};
     row[3] = rec.TunerData.Flags;
     row[4] = rec.TunerData.TunerType;
@@ -22,21 +22,13 @@ TViewerTableRow RowOf(const TChannelSpec& wanted) {
     return row;
 }
 
-TChannelSpec TV(quint16 sid, bool sub = false) {
-    TChannelSpec s;
-    s.SID = sid;
-    s.Sub = sub;
-    return s;
+TChannelRecBuilder TV(quint16 sid, bool sub = false) {
+    return ViewerChannel().SID(sid).SubChannel(sub);
 }
 
-TChannelSpec IPTV(quint16 sid, quint32 ip, quint32 port, bool encrypted = false) {
-    TChannelSpec s;
-    s.Tuner = ttIPTV;
-    s.SID = sid;
-    s.IP = ip;
-    s.Port = port;
-    s.Encrypted = encrypted;
-    return s;
+TChannelRecBuilder IPTV(quint16 sid, quint32 ip, quint32 port, bool encrypted = false) {
+    return ViewerChannel().TunerType(ttIPTV).SID(sid).Frequency(ip).Symbolrate(port).Encrypted(
+        encrypted);
 }
 
 } // namespace
@@ -53,22 +45,20 @@ private Q_SLOTS:
 
 void TestTuning::numbering_data() {
     QTest::addColumn<bool>("fromViewer");
-    QTest::addColumn<std::vector<TChannelSpec>>("list");
-    QTest::addColumn<std::vector<TChannelSpec>>("probes");
+    QTest::addColumn<std::vector<TChannelRecBuilder>>("list");
+    QTest::addColumn<std::vector<TChannelRecBuilder>>("probes");
     QTest::addColumn<QList<int>>("numbers");
     QTest::addColumn<int>("tvCount");
     QTest::addColumn<int>("iptvCount");
 
-    const TChannelSpec A = TV(10), B = TV(20), C = TV(30);
-    const TChannelSpec S = IPTV(5, 0xC0A80101, 1234);
-    TChannelSpec cableA = A;
-    cableA.Tuner = ttCable;
-    TChannelSpec noTuner = TV(40);
-    noTuner.Tuner = 255;
+    const TChannelRecBuilder A = TV(10), B = TV(20), C = TV(30);
+    const TChannelRecBuilder S = IPTV(5, 0xC0A80101, 1234);
+    const TChannelRecBuilder cableA = TChannelRecBuilder(A).TunerType(ttCable);
+    const TChannelRecBuilder noTuner = TV(40).TunerType(255);
 
     struct TCase {
         const char* Name;
-        std::vector<TChannelSpec> List, Probes;
+        std::vector<TChannelRecBuilder> List, Probes;
         QList<int> Numbers;
         int TV, IPTV;
     };
@@ -110,8 +100,8 @@ void TestTuning::numbering_data() {
 
 void TestTuning::numbering() {
     QFETCH(bool, fromViewer);
-    QFETCH(std::vector<TChannelSpec>, list);
-    QFETCH(std::vector<TChannelSpec>, probes);
+    QFETCH(std::vector<TChannelRecBuilder>, list);
+    QFETCH(std::vector<TChannelRecBuilder>, probes);
     QFETCH(QList<int>, numbers);
     QFETCH(int, tvCount);
     QFETCH(int, iptvCount);
@@ -120,13 +110,13 @@ void TestTuning::numbering() {
     std::vector<std::unique_ptr<TChannel>> owned;
     if (fromViewer) {
         TViewerChannelTable table;
-        for (const TChannelSpec& wanted : list)
+        for (const TChannelRecBuilder& wanted : list)
             table.Rows.push_back(RowOf(wanted));
         manager.GetChannelsFromTable(table);
     } else {
         std::vector<TChannel*> channels;
-        for (const TChannelSpec& wanted : list) {
-            owned.push_back(std::make_unique<TChannel>(MakeRec(wanted)));
+        for (const TChannelRecBuilder& wanted : list) {
+            owned.push_back(std::make_unique<TChannel>(wanted.Build()));
             channels.push_back(owned.back().get());
         }
         manager.GetChannelsFromChannels(channels);
@@ -134,7 +124,7 @@ void TestTuning::numbering() {
     QCOMPARE(int(manager.TVChannels().size()), tvCount);
     QCOMPARE(int(manager.IPTVChannels().size()), iptvCount);
     for (size_t i = 0; i < probes.size(); ++i) {
-        const TChannel probe(MakeRec(probes[i]));
+        const TChannel probe(probes[i].Build());
         QCOMPARE(manager.FindChannelNumber(probe), numbers[qsizetype(i)]);
         QCOMPARE(manager.CanTune(probe), numbers[qsizetype(i)] >= 0);
     }
@@ -158,17 +148,15 @@ void TestTuning::viewerColumnsAreCutToTheirFieldWidths() {
     QCOMPARE(rec.Port, quint32(0x1234));
     QCOMPARE(rec.Encrypted, false);
 
-    TChannelSpec wanted = IPTV(7, 0xC0A80101, 0x1234);
-    wanted.TID = 2;
-    wanted.NID = 3;
-    QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(wanted))), 0);
+    const TChannelRecBuilder wanted = IPTV(7, 0xC0A80101, 0x1234).TID(2).NID(3);
+    QCOMPARE(manager.FindChannelNumber(TChannel(wanted.Build())), 0);
 }
 
 void TestTuning::rebuildingReplacesTheTables() {
     TTuningManager manager;
     manager.GetChannelsFromTable(TViewerChannelTable{{RowOf(TV(1)), RowOf(TV(2))}});
-    const TChannel first(MakeRec(TV(1)));
-    const TChannel second(MakeRec(TV(2)));
+    const TChannel first(TV(1).Build());
+    const TChannel second(TV(2).Build());
     QCOMPARE(manager.FindChannelNumber(second), 1);
 
     // The edited list was written with the two channels swapped.
@@ -187,17 +175,16 @@ void TestTuning::largeListsNumberInOnePass() {
     // gets the next number, and the last one is found like the first.
     TViewerChannelTable table;
     for (int i = 0; i < 100000; ++i) {
-        TChannelSpec wanted = TV(static_cast<quint16>(i));
-        wanted.TID = static_cast<quint16>(i >> 16);
+        const TChannelRecBuilder wanted =
+            TV(static_cast<quint16>(i)).TID(static_cast<quint16>(i >> 16));
         table.Rows.push_back(RowOf(wanted));
         table.Rows.push_back(RowOf(wanted));
     }
     TTuningManager manager;
     manager.GetChannelsFromTable(table);
     QCOMPARE(manager.TVChannels().size(), size_t(100000));
-    TChannelSpec last = TV(static_cast<quint16>(99999));
-    last.TID = 1;
-    QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(last))), 99999);
+    const TChannelRecBuilder last = TV(static_cast<quint16>(99999)).TID(1);
+    QCOMPARE(manager.FindChannelNumber(TChannel(last.Build())), 99999);
 }
 
 QTEST_GUILESS_MAIN(TestTuning)

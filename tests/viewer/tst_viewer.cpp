@@ -20,12 +20,8 @@
 
 namespace {
 
-TChannelSpec Named(quint16 sid, const char* name, bool sub = false) {
-    TChannelSpec s;
-    s.SID = sid;
-    s.Name = name;
-    s.Sub = sub;
-    return s;
+TChannelRecBuilder Named(quint16 sid, const char* name, bool sub = false) {
+    return ViewerChannel().SID(sid).NameBytes(name).SubChannel(sub);
 }
 
 } // namespace
@@ -155,11 +151,10 @@ void TestViewer::dataFolderEndsWithASeparator() {
 }
 
 void TestViewer::tuningTableComesFromTheViewerAndReachesIt() {
-    const std::vector<TChannelSpec> list{Named(1, "A"), Named(1, "A second audio", true),
-                                         Named(2, "B")};
+    const QList<TChannelRec> list{Named(1, "A"), Named(1, "A second audio", true), Named(2, "B")};
     QVERIFY(WriteWholeFile(FDataFolder + QStringLiteral("/channels.dat"), MakeChannelFile(list)));
-    const TChannel a(MakeRec(list[0]));
-    const TChannel b(MakeRec(list[2]));
+    const TChannel a(list[0]);
+    const TChannel b(list[2]);
 
     TTuningManager manager;
     QSignalSpy read(&manager, &TTuningManager::ChannelsRead);
@@ -223,7 +218,7 @@ void TestViewer::standinCountsTheChannelsItNumbers() {
     QFETCH(int, records);
     QFETCH(bool, tracksOfOne);
     QFETCH(int, channels);
-    std::vector<TChannelSpec> list;
+    QList<TChannelRec> list;
     for (int i = 0; i < records; ++i)
         list.push_back(tracksOfOne ? Named(1, "X", i > 0) : Named(quint16(i + 1), "X"));
     QVERIFY(WriteWholeFile(FDataFolder + QStringLiteral("/channels.dat"), MakeChannelFile(list)));
@@ -235,7 +230,7 @@ void TestViewer::standinCountsTheChannelsItNumbers() {
 void TestViewer::emptyViewerListIsReadAgainOnTheNextTick() {
     TTuningManager manager;
     QSignalSpy read(&manager, &TTuningManager::ChannelsRead);
-    const TChannelSpec a = Named(1, "A");
+    const TChannelRecBuilder a = Named(1, "A");
     {
         TStandinProcess empty;
         QVERIFY2(empty.Start(FDataFolder), qPrintable(empty.Error()));
@@ -253,7 +248,7 @@ void TestViewer::emptyViewerListIsReadAgainOnTheNextTick() {
     QVERIFY2(filled.Start(FDataFolder), qPrintable(filled.Error()));
     manager.GetChannelsIfNone();
     QVERIFY(read.wait(10000));
-    QCOMPARE(manager.FindChannelNumber(TChannel(MakeRec(a))), 0);
+    QCOMPARE(manager.FindChannelNumber(TChannel(a.Build())), 0);
     // Filled: the ticks ask no more.
     manager.GetChannelsIfNone();
     QVERIFY(!manager.Link().CallUnderWay());
@@ -262,7 +257,7 @@ void TestViewer::emptyViewerListIsReadAgainOnTheNextTick() {
 void TestViewer::failingViewerLeavesTheTuningTable() {
     TTuningManager manager;
     QSignalSpy failed(&manager, &TTuningManager::ViewerCallFailed);
-    const TChannel a(MakeRec(Named(1, "A")));
+    const TChannel a(Named(1, "A").Build());
     std::vector<const TChannel*> saved{&a};
     manager.GetChannelsFromChannels(saved);
     // Registered, but nobody answers on its socket.
