@@ -2,11 +2,13 @@
 
 #include "common/ChannelFixture.h"
 #include "main/UChannelDocument.h"
+#include "main/UChannelTreeModel.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
 #include "viewer/UMessages.h"
 
 #include <QAction>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 
@@ -63,6 +65,14 @@ void TMainWindowFixture::Cleanup() {
 
 TChannelTreeModel& TMainWindowFixture::Tree() const {
     return FMain->Tree();
+}
+
+QString TMainWindowFixture::TickedNames() const {
+    QStringList names;
+    for (int row = 0; row < Tree().TopCount(); ++row)
+        if (Tree().IsNodeChecked(row))
+            names.append(Tree().ChannelAt(row)->Name());
+    return names.join(QLatin1Char(' '));
 }
 
 QString TMainWindowFixture::Path(const QString& name) const {

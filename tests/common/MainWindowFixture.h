@@ -63,6 +63,8 @@ public:
     TfrmMain& Main() const { return *FMain; }
     TfrmMain* operator->() const { return FMain.get(); }
     TChannelTreeModel& Tree() const;
+    // The names of the ticked main channels in tree order, one blank between them.
+    QString TickedNames() const;
     // The test's folder, and a file in it.
     QString Folder() const { return FDir->path(); }
     QString Path(const QString& name = QStringLiteral("work.dat")) const;

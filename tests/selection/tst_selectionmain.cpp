@@ -65,13 +65,7 @@ class TestSelectionMain : public QObject {
     QAction* Action(const char* name) const { return F.Action(QString::fromLatin1(name)); }
     bool Trigger(const char* name) { return F.Trigger(QString::fromLatin1(name)); }
     TChannelTreeModel& Tree() const { return F->Tree(); }
-    QString Ticked() const {
-        QStringList names;
-        for (int row = 0; row < Tree().TopCount(); ++row)
-            if (Tree().IsNodeChecked(row))
-                names.append(Tree().ChannelAt(row)->Name());
-        return names.join(QLatin1Char(' '));
-    }
+    QString Ticked() const { return F.TickedNames(); }
     int SelectedRow() const {
         const QModelIndex node = MainTreeView().SelectedNode();
         return node.isValid() ? Tree().GetActualChannelNo(node) : -1;

@@ -35,13 +35,7 @@ class TestStructureKeys : public QObject {
     TMainWindowFixture F;
 
     TChannelTreeModel& Tree() const { return F->Tree(); }
-    QString Ticked() const {
-        QStringList names;
-        for (int row = 0; row < Tree().TopCount(); ++row)
-            if (Tree().IsNodeChecked(row))
-                names.append(Tree().ChannelAt(row)->Name());
-        return names.join(QLatin1Char(' '));
-    }
+    QString Ticked() const { return F.TickedNames(); }
     QTreeView* Structure() const { return F->tvStructure; }
     QString Current() const { return Structure()->currentIndex().data().toString(); }
     void Press(QKeyCombination key) {
