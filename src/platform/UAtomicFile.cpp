@@ -14,6 +14,8 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
 #endif
 
 namespace {
@@ -81,6 +83,9 @@ void WriteImage(QFile& file, const QString& fileName, const QByteArray& image) {
     int syncError = fault.SyncError;
 #ifdef Q_OS_UNIX
     if (syncError == 0 && ::fsync(file.handle()) != 0)
+        syncError = errno;
+#elif defined(Q_OS_WIN)
+    if (syncError == 0 && ::_commit(file.handle()) != 0)
         syncError = errno;
 #endif
     if (syncError != 0)

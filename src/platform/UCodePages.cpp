@@ -1,7 +1,6 @@
 #include "platform/UCodePages.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "platform/UCodePageConverter.h"
 
 #include <array>
 #include <atomic>
@@ -20,8 +19,7 @@ enum class TConverterKind { None, Library, BuiltInTable };
 // than converting a short name, and names are converted in loops over the whole list.
 struct TConverters {
     TConverterKind Kind = TConverterKind::None;
-    QStringEncoder Encoder;
-    QStringDecoder Decoder;
+    std::unique_ptr<TCodePageConverter> Converter;
     // Set when every byte stands for one character on its own, whatever follows it: then a
     // table lookup per byte decodes exactly as the converter does, many times faster.
     bool SingleByte = false;
@@ -34,45 +32,9 @@ struct TConverters {
     bool Valid() const { return Kind != TConverterKind::None; }
 };
 
-// Windows code pages and the names the converter library knows them by. A number that is not
-// here is asked for as "windows-N", the name of the ANSI, most OEM and the Mac pages.
-struct TLibraryName {
-    int CodePage;
-    const char* Name;
-};
-constexpr TLibraryName LibraryNames[] = {
-    {37, "ibm-37"},         {500, "ibm-500"},           {708, "ASMO-708"},
-    {860, "ibm-860"},       {863, "ibm-863"},           {864, "ibm-864"},
-    {865, "ibm-865"},       {870, "ibm-870"},           {875, "ibm-875"},
-    {1026, "ibm-1026"},     {1047, "ibm-1047"},         {1140, "ibm-1140"},
-    {1141, "ibm-1141"},     {1142, "ibm-1142"},         {1143, "ibm-1143"},
-    {1144, "ibm-1144"},     {1145, "ibm-1145"},         {1146, "ibm-1146"},
-    {1147, "ibm-1147"},     {1148, "ibm-1148"},         {1149, "ibm-1149"},
-    {20273, "ibm-273"},     {20277, "ibm-277"},         {20278, "ibm-278"},
-    {20280, "ibm-280"},     {20284, "ibm-284"},         {20285, "ibm-285"},
-    {20290, "ibm-290"},     {20297, "ibm-297"},         {20420, "ibm-420"},
-    {20424, "ibm-424"},     {20838, "ibm-838"},         {20866, "KOI8-R"},
-    {20871, "ibm-871"},     {20932, "EUC-JP"},          {21025, "ibm-1025"},
-    {21866, "KOI8-U"},      {28592, "ISO-8859-2"},      {28593, "ISO-8859-3"},
-    {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},      {28596, "ISO-8859-6"},
-    {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},      {28599, "ISO-8859-9"},
-    {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"},     {38598, "ISO-8859-8-I"},
-    {50220, "ISO-2022-JP"}, {50221, "x-windows-50221"}, {50222, "JIS7"},
-    {50225, "ISO-2022-KR"}, {50227, "ISO-2022-CN"},     {51932, "EUC-JP"},
-    {51936, "GB2312"},      {51949, "EUC-KR"},          {52936, "HZ-GB-2312"},
-    {54936, "GB18030"},     {65000, "UTF-7"},
-};
-
 constexpr int Latin1CodePage = 28591;
 constexpr int AsciiCodePage = 20127;
 constexpr int Utf8CodePage = 65001;
-
-QByteArray LibraryName(int codePage) {
-    for (const TLibraryName& entry : LibraryNames)
-        if (entry.CodePage == codePage)
-            return QByteArray(entry.Name);
-    return QByteArrayLiteral("windows-") + QByteArray::number(codePage);
-}
 
 // Code pages whose bytes are not 8-bit text: Windows refuses them for names as well.
 bool IsWideCodePage(int codePage) {
@@ -85,8 +47,7 @@ bool GLibraryAvailable = true;
 std::atomic<int> GConvertersGeneration{0};
 
 QString DecodeWithConverter(TConverters& c, QByteArrayView bytes) {
-    c.Decoder.resetState();
-    return c.Decoder.decode(bytes);
+    return c.Converter->Decode(bytes);
 }
 
 // Fills the byte table and tells whether the code page is one byte per character: each byte
@@ -127,6 +88,13 @@ void MakeBuiltInTable(TConverters& c, char16_t encodableBelow) {
             b < encodableBelow ? char16_t(b) : char16_t(QChar::ReplacementCharacter);
 }
 
+// Qt converts UTF-8 itself, whatever converter library the system has.
+class TUtf8Converter : public TCodePageConverter {
+public:
+    QByteArray Encode(QStringView text) override { return text.toUtf8(); }
+    QString Decode(QByteArrayView bytes) override { return QString::fromUtf8(bytes); }
+};
+
 std::unique_ptr<TConverters> MakeConverters(int codePage) {
     auto c = std::make_unique<TConverters>();
     if (codePage == Latin1CodePage) {
@@ -138,20 +106,15 @@ std::unique_ptr<TConverters> MakeConverters(int codePage) {
         return c;
     }
     if (codePage == Utf8CodePage) {
-        // Qt converts UTF-8 itself, library or not.
-        c->Encoder = QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        c->Decoder = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        c->Converter = std::make_unique<TUtf8Converter>();
     } else if (codePage > 0 && !IsWideCodePage(codePage) && GLibraryAvailable) {
-        const QByteArray name = LibraryName(codePage);
-        c->Encoder = QStringEncoder(name.constData(), QStringConverter::Flag::Stateless);
-        c->Decoder = QStringDecoder(name.constData(), QStringConverter::Flag::Stateless);
+        c->Converter = OpenLibraryConverter(codePage);
     }
-    if (c->Encoder.isValid() && c->Decoder.isValid()) {
+    if (c->Converter) {
         c->Kind = TConverterKind::Library;
         c->SingleByte = MakeSingleByteTable(*c);
         if (!c->SingleByte) {
-            const QByteArray letter = c->Encoder.encode(u"A");
-            c->Encoder.resetState();
+            const QByteArray letter = c->Converter->Encode(u"A");
             if (!letter.isEmpty())
                 c->LetterA = letter.back();
         }
@@ -206,15 +169,14 @@ QByteArray EncodeBuiltIn(const TConverters& c, QStringView text) {
 }
 
 QByteArray Encode(TConverters& c, QStringView text) {
-    c.Encoder.resetState();
     if (c.SingleByte)
-        return c.Encoder.encode(text);
+        return c.Converter->Encode(text);
     // A stateful code page (ISO-2022, HZ, UTF-7) must end its bytes in its initial state, and
     // the encoder only returns there when more text follows: so an "A" follows, whose own
     // byte, the last one, is then taken off again. Any other code page just adds that byte.
     if (!c.LetterA)
-        return c.Encoder.encode(text);
-    QByteArray bytes = c.Encoder.encode(text.toString() + u'A');
+        return c.Converter->Encode(text);
+    QByteArray bytes = c.Converter->Encode(QString(text.toString() + u'A'));
     if (bytes.endsWith(*c.LetterA))
         bytes.chop(1);
     return bytes;
@@ -300,7 +262,10 @@ int AnsiCodePageForLocale(const QLocale& locale) {
 }
 
 int SystemAnsiCodePage() {
-    static const int codePage = AnsiCodePageForLocale(QLocale::system());
+    static const int codePage = [] {
+        const int reported = SystemReportedAnsiCodePage();
+        return reported > 0 ? reported : AnsiCodePageForLocale(QLocale::system());
+    }();
     return codePage;
 }
 

@@ -23,3 +23,7 @@ struct TPathOwnership {
 };
 // Nothing when the path does not exist (or cannot be examined).
 std::optional<TPathOwnership> PathOwnership(const QString& path);
+
+// True while a process runs whose Windows executable file has this name (no folder; the case
+// does not matter). Always false elsewhere, where no Windows program runs as itself.
+bool IsProcessRunningByName(const QString& executableName);

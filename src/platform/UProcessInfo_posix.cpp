@@ -37,3 +37,7 @@ std::optional<TPathOwnership> PathOwnership(const QString& path) {
     result.WritableByOthers = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     return result;
 }
+
+bool IsProcessRunningByName(const QString&) {
+    return false;
+}

@@ -19,6 +19,8 @@ QString ServicesFolder() {
 }
 
 int QueryServiceState(const QString& machineName, const QString& serviceName) {
+    if (const std::optional<int> state = QuerySystemServiceState(machineName, serviceName))
+        return *state;
     QJsonObject object;
     if (!IsThisMachine(machineName) || !IsPlainFileName(serviceName) ||
         !ReadRuntimeEntry(ServicesFolder() + serviceName, object))

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The service registry: a service is one file R/services/<name> holding
 // {"pid": <process id>, "state": <number>}, the state numbers being the service manager's.
 inline constexpr int ServiceStateUnknown = -1;
@@ -15,6 +17,9 @@ QString ServicesFolder();
 // 1 when the process that registered it has gone; otherwise the registered state.
 int QueryServiceState(const QString& machineName, const QString& serviceName);
 
+// The system's own service manager's answer, where there is one and it knows the service;
+// nothing otherwise, and the registry above answers (so a stand-in service works everywhere).
+std::optional<int> QuerySystemServiceState(const QString& machineName, const QString& serviceName);
 // Registers a service of this process in the given state; raises EFCreateError on failure.
 void RegisterService(const QString& serviceName, int state);
 // Removes the service entry if it belongs to this process.

@@ -3,8 +3,6 @@
 #include <QString>
 #include <memory>
 
-class QLockFile;
-
 // One instance of the program at a time: the first process to take the lock keeps it until
 // it ends; a later one sees it taken and leaves at once. A holder that died does not block.
 class TSingleInstance {
@@ -26,6 +24,8 @@ public:
     bool IsHeld() const;
 
 private:
-    std::unique_ptr<QLockFile> FLock;
+    // The system's lock object: a lock file here, a named mutex on Windows.
+    struct THolder;
+    std::unique_ptr<THolder> FHolder;
     bool FHeld = false;
 };

@@ -3,14 +3,15 @@
 // Stands in for a running DVBViewer: serves DIR as its data folder, builds its channel table
 // from DIR/channels.dat (one row per record, in file order), switches to the channel it is
 // told and shows which one that is. With --recorder it also announces the recording service
-// as running. Everything it registers is removed again when it ends, also on SIGTERM and
-// SIGINT.
+// as running. Everything it registers is removed again when it ends, also when it is asked
+// to end (SIGTERM, Ctrl+C).
 
 #include "platform/UOrvaneError.h"
 #include "platform/UProcessInfo.h"
 #include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
 #include "platform/UServices.h"
+#include "platform/UTerminationRequest.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -22,14 +23,11 @@
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <array>
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -120,14 +118,6 @@ std::vector<int> NumberChannels(const std::vector<TViewerChannel>& channels) {
         recordOfNumber.push_back(static_cast<int>(i));
     }
     return recordOfNumber;
-}
-
-int SignalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    // Nothing but write() is safe here; the event loop does the rest.
-    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
 }
 
 class TStandin {
@@ -308,18 +298,8 @@ int main(int argc, char** argv) {
     }
     const QString folder = QDir(parser.value(dataFolder)).absolutePath() + u'/';
 
-    if (::pipe(SignalPipe) != 0) {
-        std::perror("orvane-viewer-standin: pipe");
+    if (!QuitEventLoopOnTerminationRequest())
         return 1;
-    }
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
-    QSocketNotifier notifier(SignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, app.get(),
-                     [] { QCoreApplication::quit(); });
 
     TStandin standin(folder, parser.isSet(recorder), parser.isSet(headless));
     try {
