@@ -10,6 +10,9 @@
 #                               named) for SECONDS
 #   ./orvane.sh tidy [FILE...]  check the names in src/ and tools/ (or the files named)
 #                               against .clang-tidy
+#   ./orvane.sh windows         build for 64-bit Windows (Qt for Windows is built once first,
+#                               about 20 minutes): a folder, a zip and an installer
+#   ./orvane.sh windows-test    the Windows build's test suite under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -32,6 +35,22 @@ need_packages() {
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
             "${missing[@]}"
     fi
+}
+
+windows_packages=(g++-mingw-w64-x86-64-posix cmake ninja-build qt6-base-dev qt6-base-dev-tools
+                  dpkg-dev librsvg2-bin icoutils nsis zip ccache)
+qt_windows="${ORVANE_QT_WINDOWS:-$HOME/.cache/orvane/qt-6.4.2-mingw64}"
+
+# The Windows build: Qt for Windows (built once into the cache), then the project with that
+# Qt's toolchain file, which hands over to the tree's mingw-w64 toolchain file.
+windows_build() {
+    need_packages "${windows_packages[@]}"
+    "$top/tools/build-qt-mingw.sh" "$qt_windows"
+    cmake -S "$top" -B "$top/build-windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DORVANE_WERROR=ON "$@"
 }
 
 configure_and_build() {
@@ -84,8 +103,21 @@ tidy)
         -DORVANE_BUILD_TESTS=OFF >/dev/null
     JOBS=$jobs exec "$top/tools/clang-tidy.sh" "$top/build-tidy" "$@"
     ;;
+windows)
+    windows_build
+    cmake --build "$top/build-windows" -j "$jobs" --target orvane orvane-viewer-standin \
+        orvane-make-list
+    version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+    "$top/tools/windows-package.sh" "$top/build-windows" "$qt_windows" "$version"
+    ;;
+windows-test)
+    windows_build
+    need_packages wine wine64
+    cmake --build "$top/build-windows" -j "$jobs"
+    cd "$top/build-windows" && exec ctest --output-on-failure -j "$jobs"
+    ;;
 *)
-    sed -n '2,12p' "$0"
+    sed -n '2,15p' "$0"
     exit 2
     ;;
 esac

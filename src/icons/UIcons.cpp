@@ -1,5 +1,6 @@
 #include "icons/UIcons.h"
 
+#include <QFile>
 #include <QHash>
 #include <QStringView>
 
@@ -119,12 +120,36 @@ QString PictureFile(const char* baseName) {
     return QStringLiteral(":/icons/") + QLatin1StringView(baseName) + QStringLiteral(".svg");
 }
 
+// The sizes at which a build without SVG support has each picture as a PNG,
+// ":/icons/<name>-<size>.png" (the program's icon has larger ones as well).
+constexpr int RenderedSizes[] = {16, 20, 24, 32, 40, 48, 64, 96, 128, 256};
+
+void AddPicture(QIcon& icon, const char* baseName, QIcon::Mode mode) {
+    const QString svg = PictureFile(baseName);
+    if (QFile::exists(svg)) {
+        icon.addFile(svg, QSize(), mode);
+        return;
+    }
+    for (const int size : RenderedSizes) {
+        const QString png = QStringLiteral(":/icons/") + QLatin1StringView(baseName) + u'-' +
+                            QString::number(size) + QStringLiteral(".png");
+        if (QFile::exists(png))
+            icon.addFile(png, QSize(size, size), mode);
+    }
+}
+
+QIcon Picture(const char* baseName) {
+    QIcon icon;
+    AddPicture(icon, baseName, QIcon::Normal);
+    return icon;
+}
+
 QIcon CachedIcon(const char* baseName) {
     InitIconResources();
     static QHash<const char*, QIcon> cache;
     auto it = cache.constFind(baseName);
     if (it == cache.constEnd())
-        it = cache.insert(baseName, QIcon(PictureFile(baseName)));
+        it = cache.insert(baseName, Picture(baseName));
     return *it;
 }
 
@@ -182,8 +207,8 @@ QIcon NodeIcon(int nodeImage, int selectedImage) {
     auto it = cache.constFind(key);
     if (it == cache.constEnd()) {
         QIcon icon;
-        icon.addFile(PictureFile(normal), QSize(), QIcon::Normal);
-        icon.addFile(PictureFile(selected), QSize(), QIcon::Selected);
+        AddPicture(icon, normal, QIcon::Normal);
+        AddPicture(icon, selected, QIcon::Selected);
         it = cache.insert(key, icon);
     }
     return *it;

@@ -2,11 +2,16 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSet>
-#include <QSvgRenderer>
 #include <QTest>
+
+#if ORVANE_PICTURES_SVG
+#include <QSvgRenderer>
+#endif
 
 namespace {
 
@@ -313,29 +318,62 @@ void TestIcons::iptvStatesAreTellApartByColour() {
     QCOMPARE(Red(Render(IptvStateImage(6), 16), QRect(0, 0, 16, 16)), 0);
 }
 
+// The base names of the packed pictures: "X.svg", or "X-<size>.png" where the build renders
+// the SVGs as PNGs.
+QStringList PackedPictureNames() {
+    const QDir packed(QStringLiteral(":/icons"));
+    QStringList names;
+#if ORVANE_PICTURES_SVG
+    for (const QString& file : packed.entryList({QStringLiteral("*.svg")}, QDir::Files))
+        names.append(file.chopped(4));
+#else
+    static const QRegularExpression rendered(QStringLiteral("^(.+)-(\\d+)\\.png$"));
+    for (const QString& file : packed.entryList({QStringLiteral("*.png")}, QDir::Files)) {
+        const QRegularExpressionMatch match = rendered.match(file);
+        if (match.hasMatch() && !names.contains(match.captured(1)))
+            names.append(match.captured(1));
+    }
+#endif
+    names.sort();
+    return names;
+}
+
 void TestIcons::resourceHoldsExactlyTheDrawnFiles() {
     // Touch the unit first so that the resource is registered.
     QVERIFY(!AppIcon().isNull());
     const QDir source(SourceIconFolder());
     QVERIFY2(source.exists(), qPrintable(source.path()));
-    QStringList drawn = source.entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
-    QStringList packed = QDir(QStringLiteral(":/icons"))
-                             .entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    QStringList drawn;
+    for (const QString& file : source.entryList({QStringLiteral("*.svg")}, QDir::Files))
+        drawn.append(file.chopped(4));
+    drawn.sort();
     QVERIFY(!drawn.isEmpty());
-    QCOMPARE(packed, drawn);
+    QCOMPARE(PackedPictureNames(), drawn);
+#if !ORVANE_PICTURES_SVG
+    // Every picture at every size the program shows it, and at twice that.
+    for (const QString& name : drawn)
+        for (const int size : {16, 20, 24, 32, 40, 48, 64})
+            QVERIFY2(QFile::exists(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size)),
+                     qPrintable(QStringLiteral("%1 at %2").arg(name).arg(size)));
+#endif
 }
 
 void TestIcons::everyResourceFileIsValidSvgAndReachable() {
     QSet<QByteArray> offered;
     for (const TOffered& o : EverythingOffered())
         offered.insert(Fingerprint(Render(o.Icon, 32)));
-    const QDir packed(QStringLiteral(":/icons"));
-    const QStringList files = packed.entryList({QStringLiteral("*.svg")}, QDir::Files);
-    QVERIFY(!files.isEmpty());
-    for (const QString& file : files) {
-        const QString path = packed.filePath(file);
+    const QStringList names = PackedPictureNames();
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names) {
+#if ORVANE_PICTURES_SVG
+        const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
         QSvgRenderer renderer(path);
         QVERIFY2(renderer.isValid(), qPrintable(path));
+#else
+        const QString path = QStringLiteral(":/icons/%1-32.png").arg(name);
+        const QImage image(path);
+        QVERIFY2(!image.isNull() && image.size() == QSize(32, 32), qPrintable(path));
+#endif
         QVERIFY2(offered.contains(Fingerprint(Render(QIcon(path), 32))),
                  qPrintable(path + QStringLiteral(" is drawn but nothing hands it out")));
     }

@@ -8,14 +8,20 @@
 #include <csignal>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 TChannelRecBuilder ViewerChannel() {
     return TChannelRecBuilder().TunerType(ttSatellite).Ids(1, 1, 1).Video();
 }
+
+// The stand-in process and the fake viewer use POSIX signals and sockets; the tests that need
+// them are not built elsewhere.
+#ifdef Q_OS_UNIX
 
 QString StandinProgram() {
     return qEnvironmentVariable("ORVANE_BINARY_DIR") +
@@ -231,3 +237,5 @@ void TFakeViewer::Serve() {
         ::close(c.Fd);
     FOpen = 0;
 }
+
+#endif // Q_OS_UNIX

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs one test executable of the Windows build under Wine, headless, in a fresh Wine prefix:
+# a copy of a template prefix made once per build folder, so that no test sees another's
+# ProgramData\Orvane, registry or running programs.
+#   ORVANE_WINE_DLL_DIRS=DIR:DIR ORVANE_WINE_PLUGIN_DIR=DIR run-wine.sh TEST.exe [ARGS...]
+# (the folders of the Qt and compiler run-time DLLs and of Qt's plugins, as Linux paths)
+set -u
+build=${ORVANE_BINARY_DIR:?}
+template="$build/wine-template"
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Z: is the root of the Linux file system in every Wine prefix.
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+(
+    flock 9
+    if [ ! -f "$template/system.reg" ]; then
+        rm -rf "$template"
+        WINEPREFIX="$template" wine wineboot -i >/dev/null 2>&1
+        WINEPREFIX="$template" wineserver -w
+    fi
+) 9>"$build/wine-template.lock"
+
+root=$(mktemp -d "${TMPDIR:-/tmp}/orvane-wine.XXXXXX")
+cleanup() {
+    WINEPREFIX="$root/prefix" wineserver -k >/dev/null 2>&1
+    rm -rf "$root"
+}
+trap cleanup EXIT
+cp -a "$template" "$root/prefix"
+export WINEPREFIX="$root/prefix"
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+dll_path=""
+IFS=: read -r -a dll_dirs <<<"${ORVANE_WINE_DLL_DIRS:-}"
+for dir in "${dll_dirs[@]}"; do dll_path+="$(winpath "$dir");"; done
+export WINEPATH="$dll_path"
+export QT_PLUGIN_PATH="$(winpath "${ORVANE_WINE_PLUGIN_DIR:-/}")"
+# The tests find the source and build folders through these; Windows paths for Windows code.
+export ORVANE_SOURCE_DIR="$(winpath "${ORVANE_SOURCE_DIR:?}")"
+export ORVANE_BINARY_DIR="$(winpath "$build")"
+export WINE_RUNNING=1
+wine "$@"
