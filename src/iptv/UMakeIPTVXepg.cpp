@@ -275,7 +275,7 @@ void TfrmMakeIPTVXepg::btnCalculateClick() {
 void TfrmMakeIPTVXepg::tiSaveEnabledTimer() {
     // The platform queries may raise; a tick must not take the window down with it.
     bool allowed = false;
-    RunGuarded([&allowed] { allowed = !IsViewerRunning() && !IsRecorderServiceRunning(); });
+    RunGuarded([&allowed] { allowed = !MayViewerHoldList() && !IsRecorderServiceRunning(); });
     btnSaveDVBViewer->setEnabled(allowed);
 }
 

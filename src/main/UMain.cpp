@@ -764,7 +764,8 @@ void TfrmMain::tiEnabledTimer() {
     else
         FViewerErrorShown = false;
     const bool mainHasNodes = MainTreeView().HasNodes();
-    bool saveAllowed = mainHasNodes && !running;
+    // A viewer the program cannot reach may still hold the list open.
+    bool saveAllowed = mainHasNodes && !running && !MayViewerHoldList();
     if (saveAllowed)
         saveAllowed = !IsRecorderServiceRunning();
     actSaveDVBViewerFile->setEnabled(saveAllowed);

@@ -3,6 +3,7 @@
 #include "platform/UAtomicFile.h"
 #include "platform/UAutomationClient.h"
 #include "platform/UOrvaneError.h"
+#include "platform/UProcessInfo.h"
 #include "platform/URunningObjects.h"
 #include "platform/UServices.h"
 #include "settings/USettings.h"
@@ -33,6 +34,10 @@ bool IsViewerRunning() {
             return true;
     }
     return false;
+}
+
+bool MayViewerHoldList() {
+    return IsViewerRunning() || IsProcessRunningByName(QStringLiteral("DVBViewer.exe"));
 }
 
 TAutomationClient ConnectToViewer() {

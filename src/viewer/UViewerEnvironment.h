@@ -15,6 +15,10 @@ inline constexpr char16_t RecorderServiceName[] = u"DVBVRecorder";
 bool IsViewerDisplayName(const QString& displayName);
 // True while the viewer's automation object is registered as running. Asks anew each time.
 bool IsViewerRunning();
+// True while the viewer may hold its channel list open, so that "Save DVBViewer" must not
+// overwrite it: its automation object is registered, or a process of the viewer's own
+// executable runs (which the program may not be able to reach, but must respect).
+bool MayViewerHoldList();
 // Connects to the running viewer (never starts one); raises EAutomationError when none runs.
 TAutomationClient ConnectToViewer();
 // The running viewer's data folder, ending with a separator; empty when the viewer is not
