@@ -16,7 +16,6 @@
 #include "iptv/UIPTVManager.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
 #include "main/UEditName.h"
@@ -28,7 +27,8 @@
 #include "settings/USettings.h"
 #include "structure/UMakeManHappy.h"
 #include "structure/UStructure.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -227,7 +227,7 @@ void TBench::Generate(int n, int iptvClashing, const QString& path) {
 }
 
 void TBench::Open(const QString& path) {
-    SetChannelsModified(false);
+    FMain->Document().SetModified(false);
     TDialogSeam::AddFileName(path);
     Trigger("actFileOpen");
     // A figure of an open that did not happen would be worthless: say so loudly.
@@ -312,7 +312,7 @@ void TBench::Memory(const QString& path) {
     Open(path);
     std::printf("memory session %.1f\n", double(PeakRssKb()) / 1024.0);
     std::fflush(stdout);
-    SetChannelsModified(false);
+    FMain->Document().SetModified(false);
     FMain.reset();
 }
 
@@ -672,7 +672,7 @@ void TBench::Run(const std::vector<int>& sizes) {
              FCoreNotes.join(QStringLiteral(", ")));
     // The peak of the whole run, every window and command included.
     Note(QStringLiteral("peak RSS of the whole run: %1 MB").arg(double(PeakRssKb()) / 1024.0));
-    SetChannelsModified(false);
+    FMain->Document().SetModified(false);
     FMain.reset();
 }
 

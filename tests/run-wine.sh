@@ -12,16 +12,25 @@ export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 # Z: is the root of the Linux file system in every Wine prefix.
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
+# Wine links the prefix's Documents and Desktop to folders of $HOME: a home of the test's own
+# keeps every file a test writes away from the user's.
 (
     flock 9
     if [ ! -f "$template/system.reg" ]; then
         rm -rf "$template"
-        WINEPREFIX="$template" wine wineboot -i >/dev/null 2>&1
-        WINEPREFIX="$template" wineserver -w
+        home=$(mktemp -d "${TMPDIR:-/tmp}/orvane-wine-home.XXXXXX")
+        HOME="$home" WINEPREFIX="$template" wine wineboot -i >/dev/null 2>&1
+        HOME="$home" WINEPREFIX="$template" wineserver -w
+        rm -rf "$home"
     fi
 ) 9>"$build/wine-template.lock"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/orvane-wine.XXXXXX")
+mkdir -p "$root/home"
+export HOME="$root/home"
+# The Windows program keeps its files where Windows says (ProgramData, the user's temporary
+# folder), never in the folders these name.
+unset XDG_RUNTIME_DIR XDG_DATA_HOME XDG_CONFIG_HOME
 cleanup() {
     WINEPREFIX="$root/prefix" wineserver -k >/dev/null 2>&1
     rm -rf "$root"

@@ -1,7 +1,6 @@
 #include "help/UMyHelp.h"
 #include "main/UMain.h"
 #include "platform/USingleInstance.h"
-#include "restore/URestore.h"
 #include "settings/USettings.h"
 #include "viewer/UViewerStartup.h"
 
@@ -31,7 +30,7 @@ int main(int argc, char* argv[]) {
 
     auto frmMain = std::make_unique<TfrmMain>();
     // The restore window lives for the whole run; the main window owns it.
-    new TfrmRestore(*frmMain);
+    frmMain->CreateRestoreWindow();
     // Help windows belong to no window; the run ends with the main window all the same.
     QObject::connect(frmMain.get(), &TfrmMain::FormClosed, &app, [] {
         HelpWindowsManager().CloseAll();

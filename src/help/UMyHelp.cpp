@@ -3,7 +3,7 @@
 #include "help/UHelp.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QCoreApplication>
 #include <QDir>

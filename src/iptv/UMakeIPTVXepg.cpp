@@ -10,7 +10,7 @@
 #include "main/UChannelTreeModel.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UViewerEnvironment.h"
 
 #include <QHBoxLayout>
@@ -288,7 +288,7 @@ void TfrmMakeIPTVXepg::SaveToDVBViewer() {
     // The list in memory now differs from the viewer's file, and iptv.txt already names the
     // new IDs: if the save below is declined or fails, ending the program must still ask.
     if (anyNew)
-        SetChannelsModified(true);
+        FDocument.SetModified(true);
     FDocument.CommandSaveDVBViewer();
     DisplayTreeViewFirst();
 }

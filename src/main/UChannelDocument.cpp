@@ -7,7 +7,7 @@
 #include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UUserPrompt.h"
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
 
@@ -26,8 +26,6 @@
 #endif
 
 namespace {
-
-bool GChannelsModified = false;
 
 const QString& DialogFilter() {
     static const QString filter = QStringLiteral("DVBViewer channel list (*.dat)");
@@ -104,16 +102,8 @@ private:
 
 } // namespace
 
-bool ChannelsModified() {
-    return GChannelsModified;
-}
-
-void SetChannelsModified(bool modified) {
-    GChannelsModified = modified;
-}
-
-TChannelDocument::TChannelDocument(QObject* parent)
-    : QObject(parent), FChannels(std::make_unique<TChannels>()),
+TChannelDocument::TChannelDocument(TUserPrompt& prompt, QObject* parent)
+    : QObject(parent), FPrompt(&prompt), FChannels(std::make_unique<TChannels>()),
       FTree(std::make_unique<TChannelTreeModel>()),
       FTuningManager(std::make_unique<TTuningManager>()) {
 }
@@ -121,6 +111,13 @@ TChannelDocument::TChannelDocument(QObject* parent)
 TChannelDocument::~TChannelDocument() {
     // The tree borrows the channels: it goes first.
     FTree.reset();
+}
+
+void TChannelDocument::SetModified(bool modified) {
+    if (FModified == modified)
+        return;
+    FModified = modified;
+    Q_EMIT ModifiedChanged(FModified);
 }
 
 TChannelTree TChannelDocument::MainTree() const {
@@ -200,7 +197,7 @@ void TChannelDocument::LoadChannelList(const QString& path) {
     if (deleted.Count() > 0)
         FChannels->AddFromBytesAsDeleted(deleted.ToBytes(), deletedPath);
 
-    SetChannelsModified(false);
+    SetModified(false);
     Q_EMIT ChannelsChanged();
 }
 
@@ -225,7 +222,7 @@ void TChannelDocument::AppendFile(const QString& path, bool asChecked) {
         FChannels->AddFromBytesAsDeleted(deleted.ToBytes(), deletedPath);
     SelectNode(FTree->TopCount() - 1);
 
-    SetChannelsModified(true);
+    SetModified(true);
     Q_EMIT ChannelsChanged();
 }
 
@@ -273,10 +270,10 @@ void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
         QFile::remove(deletedPath);
     // Only now is every change on disk: a failed companion keeps the mark, so that the
     // deleted channels are not lost at exit without the question about unsaved changes.
-    SetChannelsModified(false);
+    SetModified(false);
 
     if (showInfo)
-        ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
+        FPrompt->ShowInfoMessage(path + QStringLiteral("\r\nSaved."));
 }
 
 void TChannelDocument::SaveCheckedToFile(const QString& path, bool showInfo) {
@@ -310,10 +307,11 @@ void TChannelDocument::SaveCheckedToFile(const QString& path, bool showInfo) {
                              .arg(QDir::toNativeSeparators(deletedPath))
                        : QString();
     if (showInfo)
-        ShowInfoMessage(path + QStringLiteral("\r\nSaved.") +
-                        (removedNote.isEmpty() ? QString() : QStringLiteral("\r\n") + removedNote));
+        FPrompt->ShowInfoMessage(
+            path + QStringLiteral("\r\nSaved.") +
+            (removedNote.isEmpty() ? QString() : QStringLiteral("\r\n") + removedNote));
     else if (!removedNote.isEmpty())
-        ShowInfoMessage(removedNote);
+        FPrompt->ShowInfoMessage(removedNote);
 }
 
 // --- Backups ---------------------------------------------------------------------------------
@@ -389,8 +387,8 @@ bool TChannelDocument::BackupDVBViewerFiles() {
         if (Exists(viewerDeleted))
             CopyFileContents(viewerDeleted, backup("channels1.Odel"));
     } catch (const std::exception& e) {
-        ShowErrorMessage(QStringLiteral("Backup Process Failed:\r\nClassName: ") + ClassNameOf(e) +
-                         QStringLiteral("\r\nMessage: ") + MessageOf(e));
+        FPrompt->ShowErrorMessage(QStringLiteral("Backup Process Failed:\r\nClassName: ") +
+                                  ClassNameOf(e) + QStringLiteral("\r\nMessage: ") + MessageOf(e));
         return false;
     }
     return true;
@@ -398,7 +396,7 @@ bool TChannelDocument::BackupDVBViewerFiles() {
 
 bool TChannelDocument::SaveDVBViewer() {
     if (!BackupDVBViewerFiles()) {
-        ShowErrorMessage(
+        FPrompt->ShowErrorMessage(
             QStringLiteral("Backup of DVBViewer Channel list (channels.dat) failed.\r\n"
                            "The Channels are NOT saved.\r\n"
                            "Try Save As instead."));
@@ -407,9 +405,10 @@ bool TChannelDocument::SaveDVBViewer() {
     try {
         SaveChannelList(DVBViewerFileName(), true);
     } catch (const std::exception& e) {
-        ShowErrorMessage(QStringLiteral("Failed to overwrite channels.dat:\r\nClassName: ") +
-                         ClassNameOf(e) + QStringLiteral(" Message: ") + MessageOf(e));
-        ShowWarningMessage(
+        FPrompt->ShowErrorMessage(
+            QStringLiteral("Failed to overwrite channels.dat:\r\nClassName: ") + ClassNameOf(e) +
+            QStringLiteral(" Message: ") + MessageOf(e));
+        FPrompt->ShowWarningMessage(
             QStringLiteral("channels.dat/channels.Odel might be corrupted.\r\n"
                            "---------------\r\n"
                            "Proberly OK if \"Access denied\" error.\r\n"
@@ -426,21 +425,17 @@ bool TChannelDocument::SaveDVBViewer() {
 
 // --- Commands --------------------------------------------------------------------------------
 
-namespace {
-
-bool MayDiscardChanges() {
-    return !ChannelsModified() ||
-           AskWarningQuestion(QStringLiteral("Changes are not saved!!! Load anyway?"));
+bool TChannelDocument::MayDiscardChanges() {
+    return !FModified ||
+           FPrompt->AskWarningQuestion(QStringLiteral("Changes are not saved!!! Load anyway?"));
 }
 
-bool MayOverwrite(const QString& path) {
+bool TChannelDocument::MayOverwrite(const QString& path) {
     if (!Exists(path) || !Settings().ConfirmOverwriteFile)
         return true;
-    return AskWarningQuestion(QStringLiteral("File ") + path +
-                              QStringLiteral(" exists! Overwrite?"));
+    return FPrompt->AskWarningQuestion(QStringLiteral("File ") + path +
+                                       QStringLiteral(" exists! Overwrite?"));
 }
-
-} // namespace
 
 void TChannelDocument::CommandOpenDVBViewer() {
     if (!MayDiscardChanges())
@@ -452,8 +447,8 @@ void TChannelDocument::CommandOpenDVBViewer() {
 void TChannelDocument::CommandFileOpen() {
     if (!MayDiscardChanges())
         return;
-    const QString path = AskOpenFileName(nullptr, QStringLiteral("Open DVBViewer channel list"),
-                                         Settings().DefaultWorkFolder, DialogFilter());
+    const QString path = FPrompt->AskOpenFileName(QStringLiteral("Open DVBViewer channel list"),
+                                                  Settings().DefaultWorkFolder, DialogFilter());
     if (path.isEmpty())
         return;
     LoadChannelList(path);
@@ -469,27 +464,26 @@ void TChannelDocument::CommandFileSave() {
 
 void TChannelDocument::CommandFileSaveAs() {
     const QString path = WithDefaultExtension(
-        AskSaveFileName(nullptr, QStringLiteral("Save DVBViewer channel list as"),
-                        Settings().DefaultWorkFolder, DialogFilter()));
+        FPrompt->AskSaveFileName(QStringLiteral("Save DVBViewer channel list as"),
+                                 Settings().DefaultWorkFolder, DialogFilter()));
     if (path.isEmpty() || !MayOverwrite(path))
         return;
     SaveChannelList(path, Settings().DoInfoFileSaved);
 }
 
 void TChannelDocument::CommandSaveCheckedAs() {
-    const QString path =
-        WithDefaultExtension(AskSaveFileName(nullptr, QStringLiteral("Save Checked channels as"),
-                                             Settings().DefaultWorkFolder, DialogFilter()));
+    const QString path = WithDefaultExtension(FPrompt->AskSaveFileName(
+        QStringLiteral("Save Checked channels as"), Settings().DefaultWorkFolder, DialogFilter()));
     if (path.isEmpty() || !MayOverwrite(path))
         return;
     SaveCheckedToFile(path, Settings().DoInfoFileSaved);
 }
 
 QString TChannelDocument::AskAppendFileName(bool asChecked) const {
-    return AskOpenFileName(nullptr,
-                           asChecked ? QStringLiteral("Append DVBViewer channel list as Checked")
-                                     : QStringLiteral("Append DVBViewer channel list as Unchecked"),
-                           Settings().DefaultWorkFolder, DialogFilter());
+    return FPrompt->AskOpenFileName(
+        asChecked ? QStringLiteral("Append DVBViewer channel list as Checked")
+                  : QStringLiteral("Append DVBViewer channel list as Unchecked"),
+        Settings().DefaultWorkFolder, DialogFilter());
 }
 
 void TChannelDocument::CommandAppend(bool asChecked) {
@@ -498,7 +492,7 @@ void TChannelDocument::CommandAppend(bool asChecked) {
 
 void TChannelDocument::CommandSaveDVBViewer() {
     if (Settings().ConfirmSaveDVBViewer &&
-        !AskConfirmation(QStringLiteral("Overwrite DVBViewer channel list?")))
+        !FPrompt->AskConfirmation(QStringLiteral("Overwrite DVBViewer channel list?")))
         return;
     SaveDVBViewer();
 }

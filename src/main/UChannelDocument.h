@@ -9,21 +9,23 @@
 class TChannels;
 class TChannelTreeModel;
 class TTuningManager;
-
-// The unsaved-changes mark of the run: set by every command that changes the list or its
-// order, cleared by loading and by saving the whole list.
-bool ChannelsModified();
-void SetChannelsModified(bool modified);
+class TUserPrompt;
 
 // The channel list of the run with its main tree and the file commands on them. The main
 // window owns one and shows its tree; the commands here need no window, so that they run
-// (and are tested) headless. Messages and file dialogs go through the dialog seam.
+// (and are tested) headless. What they ask or tell the user goes through the prompt, which
+// outlives the document.
 class TChannelDocument : public QObject {
     Q_OBJECT
 
 public:
-    explicit TChannelDocument(QObject* parent = nullptr);
+    explicit TChannelDocument(TUserPrompt& prompt, QObject* parent = nullptr);
     ~TChannelDocument() override;
+
+    // The unsaved-changes mark: set by every command that changes the list or its order,
+    // cleared by loading and by saving the whole list.
+    bool IsModified() const { return FModified; }
+    void SetModified(bool modified);
 
     TChannels& Channels() { return *FChannels; }
     TChannelTreeModel& Tree() { return *FTree; }
@@ -74,6 +76,8 @@ public:
     std::vector<class TChannel*> MainChannelsInTreeOrder() const;
 
 Q_SIGNALS:
+    // The unsaved-changes mark was set or cleared.
+    void ModifiedChanged(bool modified);
     // FileName changed: the caption follows.
     void FileNameChanged(const QString& fileName);
     // Channels or their order changed: the structure and the information panes follow.
@@ -85,7 +89,12 @@ Q_SIGNALS:
 private:
     void SetFileName(const QString& path);
     void SelectNode(int row);
+    // The questions before a load drops unsaved changes and before a save replaces a file.
+    bool MayDiscardChanges();
+    bool MayOverwrite(const QString& path);
 
+    TUserPrompt* FPrompt;
+    bool FModified = false;
     std::unique_ptr<TChannels> FChannels;
     std::unique_ptr<TChannelTreeModel> FTree;
     std::unique_ptr<TTuningManager> FTuningManager;

@@ -9,7 +9,7 @@
 #include "main/USetEPGFlags.h"
 #include "main/USetGroup.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QLineEdit>
 #include <QPersistentModelIndex>
@@ -43,7 +43,7 @@ TChannelTree TEditCommands::ActiveTree() const {
 
 void TEditCommands::ChannelsChangedBy(bool modified) {
     if (modified)
-        SetChannelsModified(true);
+        FDocument.SetModified(true);
     Q_EMIT FDocument.ChannelsChanged();
 }
 
@@ -256,7 +256,7 @@ void TEditCommands::SetMainAudioTrack(const QModelIndex& subNode, const QModelIn
         return;
     FDocument.Channels().MakeMainAudioTrack(sub, main);
     tree.ExchangeMainAndSub(row, subNode.row());
-    SetChannelsModified(true);
+    FDocument.SetModified(true);
     MainTree().Select(tree.NodeIndex(row));
 }
 

@@ -3,7 +3,7 @@
 #include "channels/UChannel.h"
 #include "channels/UChannelUtils.h"
 #include "main/UChannelTreeModel.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -10,7 +10,6 @@
 #include "iptv/UMakeIPTVXepg.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
 #include "main/UInformation.h"
@@ -28,10 +27,11 @@
 #include "settings/UShowHelpHook.h"
 #include "structure/UMakeManHappy.h"
 #include "structure/UStructure.h"
+#include "ui/UMessages.h"
 #include "viewer/UFolders.h"
-#include "viewer/UMessages.h"
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
+#include "views/UChannelTreeView.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -62,7 +62,8 @@ constexpr int ToolButtonHeight = 52;
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
-    : QMainWindow(parent), FDocument(std::make_unique<TChannelDocument>()),
+    : QMainWindow(parent), FPrompt(std::make_unique<TDialogPrompt>()),
+      FDocument(std::make_unique<TChannelDocument>(*FPrompt)),
       FTheStructure(std::make_unique<TStructure>()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
@@ -579,6 +580,7 @@ void TfrmMain::ConnectCommands() {
         UpdateChannelInfoAndWindows();
         UpdateActions();
     });
+    connect(doc, &TChannelDocument::ModifiedChanged, this, &TfrmMain::UpdateActions);
     connect(doc, &TChannelDocument::LoadingStarted, this, [this] { tiEnabled->stop(); });
     connect(doc, &TChannelDocument::LoadingFinished, this, [this] { tiEnabled->start(); });
 
@@ -705,8 +707,17 @@ void TfrmMain::RestoreChannels(const std::vector<TChannel*>& rc) {
     FEditCommands->RestoreChannels(rc);
 }
 
-void TfrmMain::SetRestoreWindow(TfrmRestore* window) {
-    FRestoreWindow = window;
+TfrmRestore* TfrmMain::CreateRestoreWindow() {
+    TRestoreHost host;
+    // Only the window's own commands: the restore window's copies carry the same names.
+    host.Command = [this](const QString& name) {
+        return findChild<QAction*>(name, Qt::FindDirectChildrenOnly);
+    };
+    host.UpdateActions = [this] { UpdateActions(); };
+    host.RestoreChannels = [this](const std::vector<TChannel*>& rc) { RestoreChannels(rc); };
+    host.FormKeyDown = [this](QKeyEvent* event) { return FormKeyDown(event); };
+    FRestoreWindow = new TfrmRestore(*FDocument, std::move(host), this);
+    return FRestoreWindow;
 }
 
 TfrmRestore* TfrmMain::RestoreWindow() const {
@@ -735,7 +746,7 @@ void TfrmMain::UpdateActions() {
     const bool mainHasNodes = MainTreeView().HasNodes();
     const bool activeHasNodes = ActiveTreeView().HasNodes();
     const bool anyChecked = CheckedCount() > 0;
-    const bool canSave = ChannelsModified() && !TChannelDocument::IsDVBViewerFile(FileName());
+    const bool canSave = FDocument->IsModified() && !TChannelDocument::IsDVBViewerFile(FileName());
 
     SetEnabled(actFileSave, canSave);
     for (QAction* a : {actFileSaveAs, actAppendChecked, actAppendUnchecked, actViewStructure,
@@ -866,7 +877,7 @@ void TfrmMain::actViewStructureExecute() {
 void TfrmMain::actRestoreDeletedExecute() {
     // The restore window is made at start; a main window on its own gets one here.
     if (!FRestoreWindow)
-        new TfrmRestore(*this);
+        CreateRestoreWindow();
     // The shared commands act on the restore tree while the window is open, and on the main
     // tree again afterwards, whatever happened meanwhile.
     struct TActiveTreeGuard {
@@ -877,7 +888,23 @@ void TfrmMain::actRestoreDeletedExecute() {
 }
 
 void TfrmMain::actMakeManHappyExecute() {
-    TfrmMakeManHappy window(*this);
+    // The preview reads the structure the pane shows, so the pane must be the one in use.
+    if (!actViewStructure->isChecked()) {
+        struct TWaitCursor {
+            TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+        } wait;
+        actViewStructureExecute();
+    }
+    TfrmMakeManHappy window(*FDocument, *FTheStructure, this);
+    connect(&window, &TfrmMakeManHappy::Reordered, this, [this] {
+        // The reorder leaves no node of the main tree selected and every node collapsed.
+        tvChannels->selectionModel()->clear();
+        tvChannels->collapseAll();
+        ShowStructure();
+        UpdateChannelInfoAndWindows();
+        UpdateActions();
+    });
     window.exec();
 }
 
@@ -1026,7 +1053,7 @@ void TfrmMain::hideEvent(QHideEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    if (ChannelsModified() &&
+    if (FDocument->IsModified() &&
         !AskWarningQuestion(QStringLiteral("Changes are not saved!!! Exit anyway?"))) {
         event->ignore();
         return;

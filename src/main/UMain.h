@@ -24,6 +24,7 @@ class TChannels;
 class TStructure;
 class TStructureModel;
 class TTuningManager;
+class TUserPrompt;
 class TfrmRestore;
 class TfrmChecking;
 class TfrmGoTo;
@@ -53,7 +54,7 @@ public:
     // as long as the window.
     TEditCommands& EditCommands() { return *FEditCommands; }
     // The restore window of the run (created at start); "Restore Deleted..." shows it.
-    void SetRestoreWindow(TfrmRestore* window);
+    TfrmRestore* CreateRestoreWindow();
     TfrmRestore* RestoreWindow() const;
 
     // The text of the caption for a list file name (empty before the first load).
@@ -210,6 +211,8 @@ private:
     QTreeView* FocusedTree() const;
     void UpdateHappyPanel();
 
+    // The document's questions become message boxes and file dialogs.
+    std::unique_ptr<TUserPrompt> FPrompt;
     std::unique_ptr<TChannelDocument> FDocument;
     std::unique_ptr<TStructure> FTheStructure;
     TStructureModel* FStructureModel = nullptr;

@@ -1,7 +1,6 @@
 #include "main/USetEPGFlags.h"
 
 #include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 
 #include <QCheckBox>
@@ -78,6 +77,5 @@ void TfrmSetEPGFlags::btnOkClick() {
         for (TChannel* sub : FTree.SubChannelsAt(row))
             sub->SetEpgFlags(flags);
     }
-    SetChannelsModified(true);
     accept();
 }

@@ -1,7 +1,6 @@
 #include "main/USetGroup.h"
 
 #include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 
 #include <QButtonGroup>
@@ -80,6 +79,5 @@ void TfrmSetGroup::btnOkClick() {
         for (TChannel* sub : FTree.SubChannelsAt(row))
             sub->SetGroup(value);
     }
-    SetChannelsModified(true);
     accept();
 }

@@ -1,7 +1,6 @@
 #include "main/USetProperty.h"
 
 #include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 
 #include <QButtonGroup>
@@ -116,6 +115,5 @@ void TfrmSetProperty::btnOkClick() {
             break;
         }
     }
-    SetChannelsModified(true);
     accept();
 }

@@ -5,13 +5,12 @@
 #include "help/UMyHelp.h"
 #include "icons/UIcons.h"
 #include "main/UChannelDocument.h"
-#include "main/UChannelTreeView.h"
-#include "main/UMain.h"
 #include "selection/UChecking.h"
 #include "selection/UGoTo.h"
 #include "selection/USelectionHost.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,7 +54,8 @@ QVariant TRestoreTreeModel::data(const QModelIndex& index, int role) const {
     return TChannelTreeModel::data(index, role);
 }
 
-TfrmRestore::TfrmRestore(TfrmMain& main) : QDialog(&main), FMain(main) {
+TfrmRestore::TfrmRestore(TChannelDocument& document, TRestoreHost host, QWidget* parent)
+    : QDialog(parent), FDocument(document), FHost(std::move(host)) {
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("Check channels to Restore or Delete permanently"));
     // Modal to its own window only: a help page opened from here is a window of its own and
@@ -111,7 +111,6 @@ TfrmRestore::TfrmRestore(TfrmMain& main) : QDialog(&main), FMain(main) {
 
     resize(426, 570);
     SetRestoreTreeView(Tree());
-    main.SetRestoreWindow(this);
     // The window sees keys before its controls.
     qApp->installEventFilter(this);
 }
@@ -136,14 +135,20 @@ QAction* TfrmRestore::MakeAction(const char* name, const QString& caption,
     return action;
 }
 
-QAction* TfrmRestore::Forward(const char* name, const QString& caption, QAction* target,
+QAction* TfrmRestore::Forward(const char* name, const QString& caption,
                               const QKeySequence& shortcut) {
     QAction* action = MakeAction(name, caption, shortcut);
+    QAction* target = FHost.Command ? FHost.Command(action->objectName()) : nullptr;
+    if (!target) {
+        action->setEnabled(false);
+        return action;
+    }
     FForwarded.emplace_back(target, action);
     connect(action, &QAction::triggered, this, [this, target] {
-        // The main window's command acts on the active tree, which is this window's while it
-        // is shown; its enabled state must be the one for this tree, not the last timer's.
-        FMain.UpdateActions();
+        // The host's command acts on the active tree, which is this window's while it is
+        // shown; its enabled state must be the one for this tree, not the last timer's.
+        if (FHost.UpdateActions)
+            FHost.UpdateActions();
         if (target->isEnabled())
             target->trigger();
         tiEnabledTimer();
@@ -155,30 +160,27 @@ void TfrmRestore::CreateActions() {
     const int ctrl = static_cast<int>(Qt::CTRL);
     const int shift = static_cast<int>(Qt::SHIFT);
 
-    actSearch = Forward("actSearch", QStringLiteral("Search..."), FMain.actSearch,
-                        QKeySequence(ctrl | Qt::Key_Q));
+    actSearch = Forward("actSearch", QStringLiteral("Search..."), QKeySequence(ctrl | Qt::Key_Q));
     actGoTo = MakeAction("actGoTo", QStringLiteral("GoTo"));
-    actToggleBookmark = Forward("actToggleBookmark", QStringLiteral("Toggle Bookmark"),
-                                FMain.actToggleBookmark, QKeySequence(Qt::Key_F2));
-    actDeleteAllBookmarks =
-        Forward("actDeleteAllBookmarks", QStringLiteral("Delete All Bookmarks"),
-                FMain.actDeleteAllBookmarks, QKeySequence(shift | Qt::Key_Delete));
+    actToggleBookmark =
+        Forward("actToggleBookmark", QStringLiteral("Toggle Bookmark"), QKeySequence(Qt::Key_F2));
+    actDeleteAllBookmarks = Forward("actDeleteAllBookmarks", QStringLiteral("Delete All Bookmarks"),
+                                    QKeySequence(shift | Qt::Key_Delete));
 
     actChecking = MakeAction("actChecking", QStringLiteral("By Channel Properties..."),
                              QKeySequence(ctrl | Qt::Key_P));
     actCheckingByCategoryAndRoot =
         Forward("actCheckingByCategoryAndRoot", QStringLiteral("By Root and Category..."),
-                FMain.actCheckingByCategoryAndRoot, QKeySequence(ctrl | Qt::Key_R));
+                QKeySequence(ctrl | Qt::Key_R));
     actUncheckAll =
         MakeAction("actUncheckAll", QStringLiteral("Uncheck All"), QKeySequence(ctrl | Qt::Key_U));
-    actCheckAll = Forward("actCheckAll", QStringLiteral("Check All"), FMain.actCheckAll);
-    actInvertChecking =
-        Forward("actInvertChecking", QStringLiteral("Invert Checking"), FMain.actInvertChecking);
+    actCheckAll = Forward("actCheckAll", QStringLiteral("Check All"));
+    actInvertChecking = Forward("actInvertChecking", QStringLiteral("Invert Checking"));
 
     actRestore = MakeAction("actRestore", QStringLiteral("Restore"));
     actDeletePermanently = MakeAction("actDeletePermanently", QStringLiteral("Delete Permanently"));
     actHelp = MakeAction("actHelp", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
-    actTune = Forward("actTune", QStringLiteral("Tune"), FMain.actTune, QKeySequence(Qt::Key_F9));
+    actTune = Forward("actTune", QStringLiteral("Tune"), QKeySequence(Qt::Key_F9));
 
     FtbDeletePermanently = new QAction(CommandIcon(QStringLiteral("actDeletePermanently")),
                                        QStringLiteral("Delete &Permanently"), this);
@@ -240,12 +242,12 @@ void TfrmRestore::CreateMenus() {
 void TfrmRestore::FillTree() {
     FModel->Clear();
     std::vector<TChannel*> listed;
-    for (const auto& channel : FMain.Channels().Channels())
+    for (const auto& channel : FDocument.Channels().Channels())
         if (channel->IsMainChannel() &&
             (channel->State == csDeleted || channel->State == csRecentlyDeleted))
             listed.push_back(channel.get());
     // Every listed channel comes in ticked; the earlier batches are unticked in one pass.
-    FModel->AppendRestoredNodes(listed, FMain.Channels());
+    FModel->AppendRestoredNodes(listed, FDocument.Channels());
     FModel->SetCheckedWhere(
         [this](int row) { return FModel->ChannelAt(row)->State != csRecentlyDeleted; }, false);
     ShowCheckedCount();
@@ -278,7 +280,8 @@ void TfrmRestore::actRestoreExecute() {
     const std::vector<TChannel*> rc = FModel->RemoveCheckedNodes();
     {
         TActiveTreeSwitch active(MainTreeView(), Tree());
-        FMain.RestoreChannels(rc);
+        if (FHost.RestoreChannels)
+            FHost.RestoreChannels(rc);
     }
     ShowCheckedCount();
 }
@@ -293,7 +296,7 @@ void TfrmRestore::actDeletePermanentlyExecute() {
     for (TChannel* channel : gone)
         channel->State = csPermanentlyDeleted;
     if (!gone.empty())
-        SetChannelsModified(true);
+        FDocument.SetModified(true);
     ShowCheckedCount();
 }
 
@@ -329,7 +332,7 @@ bool TfrmRestore::FormKeyDown(QKeyEvent* event) {
         actHelpExecute();
         return true;
     }
-    if (!FMain.FormKeyDown(event))
+    if (!FHost.FormKeyDown || !FHost.FormKeyDown(event))
         return false;
     // The main window's jumps select in this tree; the node found must also be in view.
     tvDeleted->scrollTo(tvDeleted->currentIndex());

@@ -5,14 +5,32 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <vector>
+
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QTimer;
 class QToolBar;
+class TChannel;
+class TChannelDocument;
 class TChannelTreeView;
-class TfrmMain;
+
+// What the restore window uses of the window that opens it (the main window).
+struct TRestoreHost {
+    // The command of that object name, offered again in the restore window, where it acts on
+    // the active tree (the restore tree while the window is shown); none when there is none.
+    std::function<QAction*(const QString& name)> Command;
+    // Brings the enabled state of those commands up to date for the active tree.
+    std::function<void()> UpdateActions;
+    // Hands deleted main channels back to the end of the main tree, ticked.
+    std::function<void(const std::vector<TChannel*>&)> RestoreChannels;
+    // The opener's own keys (the jumps); true when the key was used.
+    std::function<bool(QKeyEvent*)> FormKeyDown;
+};
 
 // The restore window's tree: deleted main channels by their full name, whatever the main
 // tree's path and number settings are.
@@ -31,8 +49,7 @@ class TfrmRestore : public QDialog {
     Q_OBJECT
 
 public:
-    // The window belongs to the main window and registers itself there.
-    explicit TfrmRestore(TfrmMain& main);
+    TfrmRestore(TChannelDocument& document, TRestoreHost host, QWidget* parent = nullptr);
     ~TfrmRestore() override;
 
     TRestoreTreeModel& Model() { return *FModel; }
@@ -84,17 +101,17 @@ protected:
 private:
     QAction* MakeAction(const char* name, const QString& caption,
                         const QKeySequence& shortcut = {});
-    // A command of the main window, run on this window's tree.
-    QAction* Forward(const char* name, const QString& caption, QAction* target,
-                     const QKeySequence& shortcut = {});
+    // The host's command of the same name, run on this window's tree.
+    QAction* Forward(const char* name, const QString& caption, const QKeySequence& shortcut = {});
     void CreateActions();
     void CreateMenus();
     bool FormKeyDown(QKeyEvent* event);
     void SetCommandEnabled(QAction* action, bool enabled);
 
-    TfrmMain& FMain;
+    TChannelDocument& FDocument;
+    TRestoreHost FHost;
     TRestoreTreeModel* FModel = nullptr;
-    // Commands of the main window and this window's copies of them.
+    // Commands of the host and this window's copies of them.
     std::vector<std::pair<QAction*, QAction*>> FForwarded;
     // The tool bar's buttons for "Delete Permanently" and "Restore", captioned on their own.
     QAction* FtbDeletePermanently = nullptr;

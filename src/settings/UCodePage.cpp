@@ -3,7 +3,7 @@
 #include "platform/UCodePages.h"
 #include "settings/USettings.h"
 #include "settings/UShowHelpHook.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

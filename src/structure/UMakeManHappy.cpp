@@ -3,11 +3,10 @@
 #include "help/UMyHelp.h"
 #include "help/USizeGribPanel.h"
 #include "main/UChannelDocument.h"
-#include "main/UChannelTreeView.h"
-#include "main/UMain.h"
 #include "settings/USettings.h"
 #include "structure/UHappyManView.h"
-#include "viewer/UMessages.h"
+#include "structure/UStructure.h"
+#include "ui/UMessages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +27,9 @@ struct TWaitCursor {
 
 } // namespace
 
-TfrmMakeManHappy::TfrmMakeManHappy(TfrmMain& main) : QDialog(&main), FMain(main) {
+TfrmMakeManHappy::TfrmMakeManHappy(TChannelDocument& document, TStructure& structure,
+                                   QWidget* parent)
+    : QDialog(parent), FDocument(document), FStructure(structure) {
     setObjectName(QStringLiteral("frmMakeManHappy"));
     setWindowTitle(QStringLiteral("Make the Man Happy"));
     // Modal to its own window only: a help page opened from here is a window of its own and
@@ -96,9 +97,6 @@ void TfrmMakeManHappy::showEvent(QShowEvent* event) {
     move(s.frmMakeManHappyLeft, s.frmMakeManHappyTop);
     resize(s.frmMakeManHappyClientWidth, s.frmMakeManHappyClientHeight);
     TWaitCursor wait;
-    // The preview reads the structure the pane shows, so the pane must be the one in use.
-    if (!FMain.actViewStructure->isChecked())
-        FMain.actViewStructureExecute();
     DisplayHappyMan();
     UpdateButtons();
 }
@@ -115,7 +113,7 @@ void TfrmMakeManHappy::hideEvent(QHideEvent* event) {
 }
 
 void TfrmMakeManHappy::DisplayHappyMan() {
-    TStructure& structure = FMain.TheStructure();
+    TStructure& structure = FStructure;
     // The text shown goes first: a long list's old and new text together would double what
     // the window holds.
     reHappyMan->SetText(TStructureText());
@@ -133,7 +131,7 @@ void TfrmMakeManHappy::PutCaretOnScrollTo() {
 }
 
 void TfrmMakeManHappy::UpdateButtons() {
-    btnAccept->setEnabled(FMain.IsNotHappy());
+    btnAccept->setEnabled(!FStructure.IsHappy());
     btnFind->setEnabled(FScrollTo != -1);
 }
 
@@ -141,16 +139,11 @@ void TfrmMakeManHappy::btnAcceptClick() {
     if (!AskConfirmation(QStringLiteral("Are you sure you want to reorder channels?")))
         return;
     TWaitCursor wait;
-    FMain.TheStructure().MakeManHappy(FMain.Tree());
-    // The reorder leaves no node of the main tree selected and every node collapsed.
-    FMain.tvChannels->selectionModel()->clear();
-    FMain.tvChannels->collapseAll();
-    FMain.ShowStructure();
+    FStructure.MakeManHappy(FDocument.Tree());
+    FDocument.SetModified(true);
+    Q_EMIT Reordered();
     DisplayHappyMan();
     UpdateButtons();
-    SetChannelsModified(true);
-    FMain.UpdateChannelInfoAndWindows();
-    FMain.UpdateActions();
 }
 
 void TfrmMakeManHappy::btnFindClick() {

@@ -3,17 +3,19 @@
 #include <QDialog>
 
 class QPushButton;
+class TChannelDocument;
 class THappyManView;
 class TSizeGripPanel;
-class TfrmMain;
+class TStructure;
 
 // "Make the Man Happy": previews the list in grouped order, marks in red every channel that
-// would move and, on "&Accept", reorders the main tree that way.
+// would move and, on "&Accept", reorders the main tree that way. The preview reads the
+// structure as the structure pane shows it: the opener shows that pane first.
 class TfrmMakeManHappy : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmMakeManHappy(TfrmMain& main);
+    TfrmMakeManHappy(TChannelDocument& document, TStructure& structure, QWidget* parent = nullptr);
     ~TfrmMakeManHappy() override;
 
     // Line of the first channel that would move, or -1.
@@ -32,6 +34,10 @@ public:
     QPushButton* btnCopy = nullptr;
     QPushButton* btnHelp = nullptr;
 
+Q_SIGNALS:
+    // The main tree was reordered: its view, the structure pane and the command states follow.
+    void Reordered();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -43,6 +49,7 @@ private:
     void PutCaretOnScrollTo();
     bool FormKeyDown(QKeyEvent* event);
 
-    TfrmMain& FMain;
+    TChannelDocument& FDocument;
+    TStructure& FStructure;
     int FScrollTo = -1;
 };

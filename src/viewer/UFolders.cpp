@@ -4,7 +4,7 @@
 #include "platform/UOrvaneError.h"
 #include "platform/URunningObjects.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UViewerEnvironment.h"
 #include "viewer/UViewerStartup.h"
 

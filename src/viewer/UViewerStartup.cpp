@@ -2,7 +2,7 @@
 
 #include "platform/UShellOpen.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <exception>
 

@@ -5,7 +5,7 @@
 #include "main/UChannelTreeModel.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QAction>
 #include <QStringList>
@@ -20,7 +20,6 @@ TMainWindowFixture::~TMainWindowFixture() {
 
 bool TMainWindowFixture::Prepare(TMainWindowPrepare how) {
     ResetSettings();
-    SetChannelsModified(false);
     if (how.Seam)
         TDialogSeam::Install();
     FDir = std::make_unique<QTemporaryDir>();
@@ -56,7 +55,8 @@ void TMainWindowFixture::Close() {
 
 void TMainWindowFixture::Cleanup() {
     // A window left modified would ask about saving while it closes.
-    SetChannelsModified(false);
+    if (FMain)
+        FMain->Document().SetModified(false);
     FMain.reset();
     if (TDialogSeam::Installed())
         TDialogSeam::Uninstall();

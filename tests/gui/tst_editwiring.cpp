@@ -4,7 +4,6 @@
 #include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
 #include "main/UEditName.h"
@@ -12,7 +11,8 @@
 #include "main/USetProperty.h"
 #include "settings/USettings.h"
 #include "structure/UStructure.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -176,7 +176,7 @@ private:
         const QString path = F.Path(QStringLiteral("work.dat"));
         QVERIFY(WriteChannelFile(path, records));
         F->Document().LoadChannelList(path);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
     }
 
     // A B C D E; B has the audio track b.
@@ -341,7 +341,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().ChannelAt(RowOf(u"B"_qs))->Name(), u"B"_qs);
         QCOMPARE(Tree().SubChannelsAt(RowOf(u"B"_qs)).size(), size_t(1)); // b moved along
         QVERIFY(NumberedInOrder());
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
         QVERIFY(MainTreeView().SelectedChannel());
         QCOMPARE(MainTreeView().SelectedChannel()->Name(), target);
         QString expectedTicks;
@@ -373,7 +373,7 @@ private Q_SLOTS:
         QCOMPARE(b->State, yes ? csRecentlyDeleted : csNormal);
         QCOMPARE(d->State, yes ? csRecentlyDeleted : csNormal);
         QCOMPARE(CheckedPanel(), yes ? u"Checked: 0"_qs : u"Checked: 2"_qs);
-        QCOMPARE(ChannelsModified(), yes);
+        QCOMPARE(F->Document().IsModified(), yes);
         QVERIFY(NumberedInOrder());
     }
 
@@ -419,7 +419,7 @@ private Q_SLOTS:
         QCOMPARE(field(Tree().SubChannelsAt(1).front()), renamed); // B's audio track follows
         QCOMPARE(field(Tree().ChannelAt(2)), root ? u"Root"_qs : u"Cat"_qs);
         QCOMPARE(Tree().data(Tree().NodeIndex(1)).toString().contains(u"News"_qs), ok);
-        QCOMPARE(ChannelsModified(), ok);
+        QCOMPARE(F->Document().IsModified(), ok);
     }
 
     void editChannelNameRenamesTheSelectedAudioTrackOnly() {
@@ -445,7 +445,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().SubChannelsAt(1).front()->Name(), u"bb"_qs);
         QCOMPARE(Tree().data(sub).toString(), u"bb"_qs);
         QCOMPARE(Tree().ChannelAt(1)->Name(), u"B"_qs);
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
     }
 
     void propertyCommandsOpenTheirDialogs_data() {
@@ -479,7 +479,7 @@ private Q_SLOTS:
         QVERIFY(Trigger(command));
         QCOMPARE(shown, dialog);
         QCOMPARE(shownType, setType);
-        QVERIFY(!ChannelsModified()); // cancelled
+        QVERIFY(!F->Document().IsModified()); // cancelled
     }
 
     void audioTrackBecomesTheMainChannel_data() {
@@ -521,7 +521,7 @@ private Q_SLOTS:
         QVERIFY(track->IsMainChannel());
         QVERIFY(formerMain->IsSubChannel());
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
         // The list follows: the new main channel comes first.
         const TChannels& list = F->Channels();
         QCOMPARE(list.IndexOf(formerMain), list.IndexOf(track) + 1);
@@ -532,7 +532,7 @@ private Q_SLOTS:
         MainTreeView().Select(Tree().NodeIndex(1));
         QVERIFY(Trigger(u"actDefaultAudioTrack"_qs));
         QCOMPARE(Tree().ChannelAt(1)->Name(), u"B"_qs);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
     }
 
     void dragOfAMainChannelStaysInItsGroup_data() {
@@ -576,7 +576,7 @@ private Q_SLOTS:
         QCOMPARE(Order(), order);
         QVERIFY(NumberedInOrder());
         QCOMPARE(Ticked(), dragged); // the tick travels with its node
-        QCOMPARE(ChannelsModified(), order != u"ABCDE"_qs);
+        QCOMPARE(F->Document().IsModified(), order != u"ABCDE"_qs);
         // The window's structure follows the move; it must be what a rebuild makes.
         TStructure rebuilt;
         rebuilt.UpdateStructure(Tree());
@@ -613,7 +613,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().data(Tree().SubIndex(1, 0)).toString(), tracks.left(1));
         QCOMPARE(Order(), u"ABCD"_qs);
         QCOMPARE(Tree().SubChannelsAt(3).size(), size_t(1));
-        QCOMPARE(ChannelsModified(), accepted);
+        QCOMPARE(F->Document().IsModified(), accepted);
     }
 
     void draggingNearAnEdgeScrollsTheTree_data() {
@@ -653,7 +653,7 @@ private Q_SLOTS:
         QCOMPARE(FDragLoop->Result, Qt::IgnoreAction);
         QCOMPARE(bar->value(), down ? before + 3 : before - 3);
         QTest::mouseRelease(window, Qt::LeftButton, {}, edgeInWindow);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
     }
 
     void dropsFromElsewhereOrBesideTheNodesAreRefused() {
@@ -689,7 +689,7 @@ private Q_SLOTS:
         QVERIFY(!FDragLoop->MoveAccepted);
         QVERIFY(!FDragLoop->DropAccepted);
         QCOMPARE(Order(), u"ABCDE"_qs);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
     }
 
     void pressOnATickBoxTicksAndArmsNoDrag_data() {

@@ -5,7 +5,7 @@
 #include "main/UChannelDocument.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QAction>
 #include <QApplication>

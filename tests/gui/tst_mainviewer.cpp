@@ -5,16 +5,16 @@
 #include "common/MainWindowFixture.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UMain.h"
 #include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
 #include "viewer/ViewerFixtures.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>

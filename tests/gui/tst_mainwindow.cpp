@@ -5,12 +5,12 @@
 #include "help/UTextInfo.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UInformation.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QVERIFY(Tree().IsNodeChecked(3));
         QCOMPARE(CheckedCount(), 1);
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
 
         QVERIFY(Trigger(u"actShowChannelNumbers"_qs));
         QVERIFY(!Tree().data(Tree().NodeIndex(0)).toString().startsWith(u'['));
@@ -334,10 +334,10 @@ private Q_SLOTS:
         if (state == u"ticked")
             CheckNode(Tree().NodeIndex(2));
         if (state == u"modified")
-            SetChannelsModified(true);
+            F->Document().SetModified(true);
         if (state == u"viewer") {
             Load(ViewerFile(), {Main("A")});
-            SetChannelsModified(true);
+            F->Document().SetModified(true);
         }
         if (state == u"restore") {
             restoreList.Add(Main("R").Channel());
@@ -430,7 +430,7 @@ private Q_SLOTS:
         QVERIFY(Tree().ChannelAt(1)->IsBookMarked); // a sub-channel stands for its parent
         QVERIFY(Trigger(u"actDeleteAllBookmarks"_qs));
         QVERIFY(!Tree().ChannelAt(1)->IsBookMarked);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
     }
 
     void functionKeysJumpToTheNextMatchingChannel_data() {
@@ -536,7 +536,7 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         QFETCH(bool, closes);
         LoadFive();
-        SetChannelsModified(modified);
+        F->Document().SetModified(modified);
         TDialogSeam::AddAnswer(answer);
         QCOMPARE(F->close(), closes);
         QCOMPARE(F->isVisible(), !closes);

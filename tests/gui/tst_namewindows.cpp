@@ -8,7 +8,7 @@
 #include "main/UMain.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -82,7 +82,7 @@ private Q_SLOTS:
         QVERIFY2(NodeText(0).contains(QStringLiteral("[0] \u041f\u0435\u0440\u0432\u044b\u0439")),
                  qPrintable(NodeText(0)));
         QCOMPARE(NodeText(0, 0), QStringLiteral("\u0412\u0442\u043e\u0440\u043e\u0439"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
 
         ForceCodePage(QString());
         QCOMPARE(Settings().CodepageIndex, 0);

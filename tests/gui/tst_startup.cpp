@@ -1,6 +1,6 @@
 #include "platform/USingleInstance.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UViewerStartup.h"
 
 #include <QDir>

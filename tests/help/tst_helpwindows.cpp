@@ -6,7 +6,7 @@
 #include "help/USizeGribPanel.h"
 #include "help/UTextInfo.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include "common/TestSupport.h"
 

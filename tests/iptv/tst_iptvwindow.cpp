@@ -12,7 +12,7 @@
 #include "main/UMain.h"
 #include "platform/URuntimeFolder.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/ViewerFixtures.h"
 
 #include <QAction>
@@ -73,6 +73,7 @@ class TestIptvWindow : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> FDir;
+    TDialogPrompt FPrompt;
     std::unique_ptr<TChannelDocument> FDocument;
     std::unique_ptr<TfrmMakeIPTVXepg> FWindow;
 
@@ -128,21 +129,19 @@ private Q_SLOTS:
 
     void init() {
         ResetSettings();
-        SetChannelsModified(false);
         TDialogSeam::Install();
         QDir(GetProgramDataFolder()).removeRecursively();
         QVERIFY(EnsureProgramDataFolder());
         FDir = std::make_unique<QTemporaryDir>();
         QVERIFY(FDir->isValid());
         Settings().DVBViewerDataFolder = FDir->filePath(u"viewer"_s) + u'/';
-        FDocument = std::make_unique<TChannelDocument>();
+        FDocument = std::make_unique<TChannelDocument>(FPrompt);
     }
 
     void cleanup() {
         FWindow.reset();
         HelpWindowsManager().CloseAll();
         FDocument.reset();
-        SetChannelsModified(false);
         TDialogSeam::Uninstall();
         QFile::remove(RuntimeSubFolder(u"services"_s) + u"DVBVRecorder"_s);
         FDir.reset();
@@ -225,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(Node(0)->text(0).startsWith(u"[65535]"_s));
         // Nothing reached the list before the save.
         QCOMPARE(FDocument->Channels().Channel(0)->NID(), quint16(1));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!FDocument->IsModified());
     }
 
     void subNodesOfAClashingGroupTakeItsState() {
@@ -343,7 +342,7 @@ private Q_SLOTS:
         QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
         // Alpha and its audio track got the new NID; Beta keeps its own; the rest is as it was.
         QCOMPARE(NIDsInViewerFile(), (std::vector<quint16>{65535, 65535, 1, 1, 7, 7}));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!FDocument->IsModified());
 
         const QByteArray iptvBytes = ReadWholeFile(DataFile(u"iptv.txt"_s));
         QVERIFY(iptvBytes.startsWith("\xEF\xBB\xBF;Format"));
@@ -398,7 +397,7 @@ private Q_SLOTS:
         QTest::mouseClick(FWindow->btnSaveDVBViewer, Qt::LeftButton);
 
         QCOMPARE(ReadWholeFile(ViewerFile()), viewerBefore);
-        QVERIFY(ChannelsModified());
+        QVERIFY(FDocument->IsModified());
         // The list in memory holds the new NIDs that iptv.txt names.
         QCOMPARE(FDocument->Channels().Channel(0)->NID(), quint16(65535));
         QCOMPARE(FDocument->Channels().Channel(1)->NID(), quint16(65535));
@@ -431,7 +430,7 @@ private Q_SLOTS:
         QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
         QCOMPARE(ReadWholeFile(ViewerFile()), viewerBefore);
         QCOMPARE(FDocument->Channels().Channel(0)->NID(), quint16(1));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!FDocument->IsModified());
         // The calculation is still there to be saved once the cause is mended.
         QVERIFY(!FWindow->IsSaved());
         QVERIFY(FWindow->btnSaveDVBViewer->isEnabled());

@@ -9,6 +9,7 @@
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UCheckedTreeViewHelper.h"
+#include "ui/UMessages.h"
 
 #include <QItemSelectionModel>
 #include <QStringList>
@@ -118,7 +119,8 @@ public:
 
     QTemporaryDir Dir;
     QString FileName;
-    TChannelDocument Doc;
+    TDialogPrompt Prompt;
+    TChannelDocument Doc{Prompt};
     QItemSelectionModel Selection;
 };
 

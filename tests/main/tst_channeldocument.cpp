@@ -7,7 +7,7 @@
 #include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UTuning.h"
 
 #include <QDir>
@@ -98,6 +98,7 @@ class TestChannelDocument : public QObject {
     Q_OBJECT
 
 private:
+    TDialogPrompt FPrompt;
     std::unique_ptr<QTemporaryDir> FTemp;
     QString FViewer; // ends with a separator, as the setting does
     QString FWork;
@@ -117,7 +118,6 @@ private:
 private Q_SLOTS:
     void init() {
         ResetSettings();
-        SetChannelsModified(false);
         TDialogSeam::Install();
         FTemp = std::make_unique<QTemporaryDir>();
         QVERIFY(FTemp->isValid());
@@ -167,7 +167,7 @@ private Q_SLOTS:
         MakeViewerFiles();
         const QByteArray list = ReadWholeFile(Viewer("channels.dat"));
         const QByteArray deleted = ReadWholeFile(Viewer("channels.Odel"));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         QItemSelectionModel selection(&doc.Tree());
         doc.SetTreeSelection(&selection);
         QSignalSpy names(&doc, &TChannelDocument::FileNameChanged);
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(names.count(), 1);
         QCOMPARE(loading.count(), 1);
         QCOMPARE(doc.MainTree().SelectedChannel(), doc.Tree().ChannelAt(0));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!doc.IsModified());
 
         TDialogSeam::AddAnswer(true);
         doc.CommandSaveDVBViewer();
@@ -199,13 +199,13 @@ private Q_SLOTS:
         QCOMPARE(doc.TuningManager().FindChannelNumber(*doc.Tree().ChannelAt(2)), 2);
 
         // "Save" never writes the viewer's file: it asks for a work file instead.
-        SetChannelsModified(true);
+        doc.SetModified(true);
         TDialogSeam::AddFileName(Work(QStringLiteral("mine")));
         doc.CommandFileSave();
         QCOMPARE(doc.FileName(), Work(QStringLiteral("mine.dat")));
         QCOMPARE(ReadWholeFile(Work(QStringLiteral("mine.dat"))), list);
         QCOMPARE(ReadWholeFile(Work(QStringLiteral("mine.Odel"))), deleted);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!doc.IsModified());
         QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
     }
 
@@ -213,7 +213,7 @@ private Q_SLOTS:
         Settings().ConfirmSaveDVBViewer = false;
         MakeViewerFiles();
         const QByteArray deleted = ReadWholeFile(Viewer("channels.Odel"));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Viewer("channels.dat"));
 
         QList<QByteArray> versions{ReadWholeFile(Viewer("channels.dat"))};
@@ -239,7 +239,7 @@ private Q_SLOTS:
     void saveDVBViewerWithoutAViewerListMakesNoBackup() {
         Settings().ConfirmSaveDVBViewer = false;
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")), FileOf({Rec("A", 1)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         QVERIFY(doc.SaveDVBViewer());
         QCOMPARE(ReadWholeFile(Viewer("channels.dat")), FileOf({Rec("A", 1)}));
@@ -274,7 +274,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(Viewer("channels.Odel")));
             QVERIFY(QDir().mkpath(Viewer("channels.Odel")));
         }
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Viewer("channels.dat"));
         doc.Tree().ChannelAt(0)->SetName(QStringLiteral("Changed"));
         const QByteArray before = ReadWholeFile(Viewer("channels.dat"));
@@ -307,15 +307,15 @@ private Q_SLOTS:
         Settings().ConfirmSaveDVBViewer = false;
         // Without a viewer list there is no backup, so the list is the first file written.
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")), FileOf({Rec("A", 1)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         SetNextWriteFailureAfter(50);
         QVERIFY(!doc.SaveDVBViewer());
         QCOMPARE(QDir(FViewer).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QCOMPARE(doc.FileName(), Work(QStringLiteral("L.dat")));
         QVERIFY(doc.TuningManager().TVChannels().empty());
         const std::vector<TShownMessage>& shown = TDialogSeam::Shown();
@@ -350,7 +350,7 @@ private Q_SLOTS:
                            MakeChannelFile({Rec("X", 5), Sub("x1", 5), Rec("Y", 6), Rec("Z", 7)},
                                            MakeChannelHeader(QByteArrayLiteral("B2C2"), 9, 9))));
         QVERIFY(WriteWholeFile(Work(QStringLiteral("M.Odel")), FileOf({Rec("W", 8)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         QItemSelectionModel selection(&doc.Tree());
         doc.SetTreeSelection(&selection);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QCOMPARE(RowOf(doc.Tree(), QStringLiteral("W")), -1);
         QCOMPARE(doc.Channels().Version(), QStringLiteral("1.7"));
         QCOMPARE(doc.MainTree().SelectedChannel()->Name(), QStringLiteral("Z"));
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QCOMPARE(doc.FileName(), Work(QStringLiteral("L.dat")));
         QCOMPARE(names.count(), 0);
         QCOMPARE(changed.count(), 1);
@@ -389,14 +389,14 @@ private Q_SLOTS:
         // Two good records, then a cut one.
         QVERIFY(WriteWholeFile(Work(QStringLiteral("M.dat")),
                                FileOf({Rec("X", 5), Rec("Y", 6)}) + QByteArray(50, 'x')));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         QSignalSpy finished(&doc, &TChannelDocument::LoadingFinished);
         QVERIFY_THROWS_EXCEPTION(EReadError, doc.AppendFile(Work(QStringLiteral("M.dat")), true));
         QCOMPARE(doc.Channels().Count(), 1);
         QCOMPARE(doc.Tree().TopCount(), 1);
         QCOMPARE(finished.count(), 1);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!doc.IsModified());
     }
 
     void saveWritesOrRemovesTheDeletedFile_data() {
@@ -417,7 +417,7 @@ private Q_SLOTS:
                                FileOf({Rec("D", 4), Sub("d1", 4), Rec("E", 5)})));
         // A stale deleted file beside the target.
         QVERIFY(WriteWholeFile(Work(QStringLiteral("M.Odel")), FileOf({Rec("Old", 9)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         if (deleteB)
             DeleteNode(doc, QStringLiteral("B"));
@@ -426,7 +426,7 @@ private Q_SLOTS:
             if (!deleteB)
                 ListChannel(doc, QStringLiteral("D"))->State = csPermanentlyDeleted;
         }
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         doc.SaveChannelList(Work(QStringLiteral("M.dat")), false);
         const QByteArray list = ReadWholeFile(Work(QStringLiteral("M.dat")));
@@ -439,14 +439,14 @@ private Q_SLOTS:
             QCOMPARE(deleted.left(7), ListHeader);
             QCOMPARE(NamesIn(deleted), expected);
         }
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!doc.IsModified());
         QCOMPARE(doc.FileName(), Work(QStringLiteral("M.dat")));
         QVERIFY(TDialogSeam::Shown().empty());
     }
 
     void aListIsNotSavedUnderItsOwnDeletedFileName() {
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")), FileOf({Rec("A", 1)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         QVERIFY_THROWS_EXCEPTION(EFCreateError,
                                  doc.SaveChannelList(Work(QStringLiteral("L.Odel")), false));
@@ -458,12 +458,12 @@ private Q_SLOTS:
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")),
                                FileOf({Rec("A", 1), Sub("a1", 1), Rec("B", 2), Rec("C", 3),
                                        Sub("c1", 3), Sub("c2", 3), Rec("D", 4)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         doc.Tree().MoveNodeBefore(3, 0); // D, A, B, C
         doc.Tree().CheckNode(RowOf(doc.Tree(), QStringLiteral("C")));
         doc.Tree().CheckNode(RowOf(doc.Tree(), QStringLiteral("D")));
-        SetChannelsModified(true);
+        doc.SetModified(true);
         QSignalSpy names(&doc, &TChannelDocument::FileNameChanged);
 
         TDialogSeam::AddFileName(Work(QStringLiteral("ticked")));
@@ -475,7 +475,7 @@ private Q_SLOTS:
                  QStringList({Work(QStringLiteral("ticked.dat")) + QStringLiteral("\r\nSaved.")}));
         QCOMPARE(doc.FileName(), Work(QStringLiteral("L.dat")));
         QCOMPARE(names.count(), 0);
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QVERIFY(!QFile::exists(Work(QStringLiteral("ticked.Odel"))));
     }
 
@@ -495,7 +495,7 @@ private Q_SLOTS:
         QVERIFY(WriteWholeFile(Work(QStringLiteral("X.dat")), FileOf({Rec("Old", 8)})));
         QVERIFY(WriteWholeFile(Work(QStringLiteral("X.Odel")),
                                FileOf({Rec("Stale", 9), Sub("s1", 9)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         doc.Tree().CheckNode(RowOf(doc.Tree(), QStringLiteral("B")));
 
@@ -517,7 +517,7 @@ private Q_SLOTS:
         // The list in memory keeps its own deleted file.
         QCOMPARE(ReadWholeFile(Work(QStringLiteral("L.Odel"))), FileOf({Rec("D", 4)}));
 
-        TChannelDocument reopened;
+        TChannelDocument reopened(FPrompt);
         reopened.LoadChannelList(Work(QStringLiteral("X.dat")));
         QCOMPARE(reopened.Channels().Count(), 2);
         QCOMPARE(ListChannel(reopened, QStringLiteral("Stale")), nullptr);
@@ -527,7 +527,7 @@ private Q_SLOTS:
     void saveCheckedAsLeavesAFolderNamedLikeTheCompanion() {
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.dat")), FileOf({Rec("A", 1)})));
         QVERIFY(QDir().mkpath(Work(QStringLiteral("X.Odel/inside"))));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         doc.Tree().CheckNode(0);
         doc.SaveCheckedToFile(Work(QStringLiteral("X.dat")), true);
@@ -561,10 +561,10 @@ private Q_SLOTS:
             QVERIFY(WriteWholeFile(bad, list));
         if (!deleted.isEmpty())
             QVERIFY(WriteWholeFile(Work(QStringLiteral("bad.Odel")), deleted));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work(QStringLiteral("L.dat")));
         doc.Tree().CheckNode(1);
-        SetChannelsModified(true);
+        doc.SetModified(true);
         TChannel* const first = doc.Channels().Channel(0);
         QSignalSpy names(&doc, &TChannelDocument::FileNameChanged);
         QSignalSpy started(&doc, &TChannelDocument::LoadingStarted);
@@ -588,7 +588,7 @@ private Q_SLOTS:
         QCOMPARE(doc.Tree().CheckedCount(), 1);
         QCOMPARE(doc.FileName(), Work(QStringLiteral("L.dat")));
         QCOMPARE(names.count(), 0);
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QCOMPARE(started.count(), 1);
         QCOMPARE(finished.count(), 1);
     }
@@ -597,10 +597,10 @@ private Q_SLOTS:
         const QString path = Work(QStringLiteral("L.dat"));
         QVERIFY(WriteWholeFile(path, FileOf({Rec("A", 1), Rec("B", 2)})));
         const QByteArray before = ReadWholeFile(path);
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(path);
         doc.Tree().ChannelAt(0)->SetName(QStringLiteral("Changed"));
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         SetNextWriteFailureAfter(140);
         try {
@@ -610,7 +610,7 @@ private Q_SLOTS:
             QVERIFY2(e.Message().contains(QDir::toNativeSeparators(path)), qPrintable(e.Message()));
         }
         QCOMPARE(ReadWholeFile(path), before);
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QVERIFY(TDialogSeam::Shown().empty());
         // No temporary file is left beside the list.
         QCOMPARE(QDir(FWork).entryList(QDir::Files | QDir::Hidden), Names("L.dat"));
@@ -621,21 +621,21 @@ private Q_SLOTS:
     void failedDeletedFileKeepsTheUnsavedMark() {
         const QString path = Work(QStringLiteral("L.dat"));
         QVERIFY(WriteWholeFile(path, FileOf({Rec("A", 1), Rec("B", 2), Rec("C", 3)})));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(path);
         DeleteNode(doc, QStringLiteral("B"));
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         SetWriteFailureAfter(20, 1); // the list goes through, its deleted file fails
         QVERIFY_THROWS_EXCEPTION(EWriteError, doc.CommandFileSave());
         QCOMPARE(NamesIn(ReadWholeFile(path)), Names("A C"));
         QVERIFY(!QFile::exists(Work(QStringLiteral("L.Odel"))));
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QVERIFY(TDialogSeam::Shown().empty());
 
         doc.CommandFileSave();
         QCOMPARE(NamesIn(ReadWholeFile(Work(QStringLiteral("L.Odel")))), Names("B"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!doc.IsModified());
     }
 
     void saveAfterEveryChannelWasDeletedWritesNothing() {
@@ -644,17 +644,17 @@ private Q_SLOTS:
         QVERIFY(WriteWholeFile(Work(QStringLiteral("L.Odel")), FileOf({Rec("D", 4)})));
         const QByteArray list = ReadWholeFile(path);
         const QByteArray deleted = ReadWholeFile(Work(QStringLiteral("L.Odel")));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(path);
         DeleteNode(doc, QStringLiteral("A"));
         DeleteNode(doc, QStringLiteral("B"));
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         doc.CommandFileSave();
         QCOMPARE(ReadWholeFile(path), list);
         QCOMPARE(ReadWholeFile(Work(QStringLiteral("L.Odel"))), deleted);
         QVERIFY(TDialogSeam::Shown().empty());
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
     }
 
     void answeringNoChangesNothing_data() {
@@ -682,10 +682,10 @@ private Q_SLOTS:
         QVERIFY(WriteWholeFile(target, FileOf({Rec("Old", 9)})));
         const QByteArray targetBytes = ReadWholeFile(target);
         const QByteArray viewerBytes = ReadWholeFile(Viewer("channels.dat"));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(list);
         doc.Tree().CheckNode(0);
-        SetChannelsModified(true);
+        doc.SetModified(true);
 
         TDialogSeam::AddFileName(target);
         TDialogSeam::AddAnswer(false);
@@ -711,7 +711,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(Backup("channels1.dat")));
         QCOMPARE(doc.FileName(), list);
         QCOMPARE(TreeOrder(doc.Tree()), Names("A B"));
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
     }
 };
 

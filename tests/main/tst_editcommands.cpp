@@ -4,7 +4,7 @@
 #include "main/UEditCommands.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -16,7 +16,6 @@ private Q_SLOTS:
     void init() {
         ResetSettings();
         SetNameCodePageProvider([] { return 1252; });
-        SetChannelsModified(false);
         TDialogSeam::Install();
     }
     void cleanup() {
@@ -93,7 +92,7 @@ private Q_SLOTS:
                         .startsWith(QStringLiteral("[%1] %2").arg(row).arg(f.Mains()[row])));
         QCOMPARE(f.Tree().CheckedCount(), 2);
         QCOMPARE(f.Doc.MainTree().SelectedChannel(), selectedChannel);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
         QCOMPARE(changed.count(), 1);
     }
 
@@ -156,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(f.TreeOrder(), Words("A s2 s1 M Z"));
         QCOMPARE(f.ListOrder(), Words("A s2 s1 M Z"));
         QCOMPARE(f.Doc.MainTree().SelectedChannel(), s2);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
         // Nothing but that node and its audio tracks changed.
         QCOMPARE(layout.count(), 0);
         QCOMPARE(moved.count(), 0);
@@ -186,14 +185,14 @@ private Q_SLOTS:
         QVERIFY(!commands.CanDrop(f.Node(QStringLiteral("N")), s1));
         commands.Drop(s1, n1);
         QCOMPARE(f.TreeOrder(), Words("M s1 s2 s3 N n1"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
 
         QVERIFY(commands.CanDrop(s1, s3));
         commands.Drop(s1, s3);
         QCOMPARE(f.TreeOrder(), Words("M s3 s2 s1 N n1"));
         QCOMPARE(f.ListOrder(), Words("M s3 s2 s1 N n1"));
         QCOMPARE(f.Doc.MainTree().SelectedChannel(), f.Channel(QStringLiteral("s1")));
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
     }
 
     void dropBetweenGroupsFollowsFreeDragAndDrop_data() {
@@ -245,7 +244,7 @@ private Q_SLOTS:
 
         commands.Drop(d, t);
         QCOMPARE(f.Mains(), expected.split(QLatin1Char(' ')));
-        QCOMPARE(ChannelsModified(), expected != QStringLiteral("g1a g1b g2a g2b h x"));
+        QCOMPARE(f.Doc.IsModified(), expected != QStringLiteral("g1a g1b g2a g2b h x"));
         // The tick travels with its node.
         QVERIFY(f.Tree().IsNodeChecked(f.Row(QStringLiteral("g2b"))));
         QCOMPARE(f.Tree().CheckedCount(), 1);
@@ -272,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tree().CheckedCount(), 0);
         QCOMPARE(f.Channel(QStringLiteral("B"))->State, csRecentlyDeleted);
         QVERIFY(f.Channel(QStringLiteral("B"))->IsChecked);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
 
         // Without the question this time.
         Settings().ConfirmDeleteChecked = false;
@@ -303,7 +302,7 @@ private Q_SLOTS:
         commands.DeleteChecked();
         QCOMPARE(f.Mains(), Words("A B C"));
         QCOMPARE(f.Channel(QStringLiteral("B"))->State, csNormal);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
         QCOMPARE(changed.count(), 0);
     }
 
@@ -317,7 +316,7 @@ private Q_SLOTS:
         commands.DeleteChecked();
         f.Tick("A");
         // As after a save: only the restore is left to be saved.
-        SetChannelsModified(false);
+        f.Doc.SetModified(false);
         QSignalSpy shown(&commands, &TEditCommands::NodeToShow);
 
         commands.RestoreChannels({f.Channel(QStringLiteral("C")), f.Channel(QStringLiteral("B"))});
@@ -327,7 +326,7 @@ private Q_SLOTS:
         QVERIFY(f.Tree().IsNodeChecked(2) && f.Tree().IsNodeChecked(3));
         QCOMPARE(f.Channel(QStringLiteral("B"))->State, csNormal);
         QCOMPARE(f.Channel(QStringLiteral("C"))->State, csNormal);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
         QCOMPARE(shown.count(), 1);
         QCOMPARE(shown[0][0].toModelIndex(), f.Tree().NodeIndex(3));
 
@@ -370,7 +369,7 @@ private Q_SLOTS:
                  QStringList{
                      QStringLiteral("Channel name: %1 is too long for %2").arg(longName, tooMuch)});
         QCOMPARE(TDialogSeam::Shown()[0].Kind, TMessageKind::Error);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
         QCOMPARE(changed.count(), 0);
 
         // Two bytes fewer leave room for every name: ticked channels and their tracks change.
@@ -381,7 +380,7 @@ private Q_SLOTS:
         QCOMPARE(field(longName), fits);
         QCOMPARE(f.Channel(longName)->Name(), longName);
         QCOMPARE(field(QStringLiteral("U")), original);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
         QCOMPARE(changed.count(), 1);
         QVERIFY(f.Tree().data(f.Tree().NodeIndex(0)).toString().contains(fits));
     }
@@ -394,7 +393,7 @@ private Q_SLOTS:
         QCOMPARE(f.Channel(QStringLiteral("A"))->Category(), QStringLiteral("Cat"));
         QCOMPARE(TDialogSeam::ShownTexts(), QStringList{QStringLiteral("Name is too long")});
         QVERIFY(!commands.RenameCategoryOrRoot(emCategory, QString()));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
     }
 
     void editChannelNameChangesOnlyThatChannel() {
@@ -405,13 +404,13 @@ private Q_SLOTS:
         commands.EditChannelName(sub, QStringLiteral("English"));
         QCOMPARE(f.TreeOrder(), Words("M English N"));
         QCOMPARE(f.Tree().data(sub).toString(), QStringLiteral("English"));
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
 
-        SetChannelsModified(false);
+        f.Doc.SetModified(false);
         QSignalSpy changed(&f.Doc, &TChannelDocument::ChannelsChanged);
         commands.EditChannelName(f.Node(QStringLiteral("N")), QString());
         QCOMPARE(f.Channel(QStringLiteral("N"))->Name(), QStringLiteral("N"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
         QCOMPARE(changed.count(), 1);
 
         // 66 bytes fit beside "Root" and "Cat", 67 do not.
@@ -419,7 +418,7 @@ private Q_SLOTS:
             EChannelException,
             commands.EditChannelName(f.Node(QStringLiteral("N")), QString(67, QLatin1Char('z'))));
         QCOMPARE(f.Channel(QStringLiteral("N"))->Name(), QStringLiteral("N"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
     }
 
     void defaultAudioTrackAndBookmarksOnAnAudioTrackNode() {
@@ -433,25 +432,25 @@ private Q_SLOTS:
         commands.ToggleBookmark();
         QVERIFY(f.Channel(QStringLiteral("M"))->IsBookMarked);
         QVERIFY(!f.Channel(QStringLiteral("m1"))->IsBookMarked);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
 
         f.Select(sub);
         commands.DefaultAudioTrack();
         QCOMPARE(f.TreeOrder(), Words("m1 M N"));
         QVERIFY(f.Channel(QStringLiteral("m1"))->IsBookMarked);
-        QVERIFY(ChannelsModified());
+        QVERIFY(f.Doc.IsModified());
 
         // On a main channel node the command does nothing.
-        SetChannelsModified(false);
+        f.Doc.SetModified(false);
         commands.DefaultAudioTrack();
         QCOMPARE(f.TreeOrder(), Words("m1 M N"));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
 
         QSignalSpy goTo(&commands, &TEditCommands::GoToWindowUpdateNeeded);
         commands.DeleteAllBookmarks();
         QVERIFY(!f.Channel(QStringLiteral("m1"))->IsBookMarked);
         QCOMPARE(goTo.count(), 1);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
     }
 
     void bulkTicksActOnTheActiveTree() {
@@ -472,7 +471,7 @@ private Q_SLOTS:
         QCOMPARE(f.Tree().CheckedCount(), 0);
         commands.CheckAll();
         QCOMPARE(f.Tree().CheckedCount(), 10);
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!f.Doc.IsModified());
     }
 };
 

@@ -8,7 +8,7 @@
 #include "main/USetGroup.h"
 #include "main/USetProperty.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,7 +64,6 @@ private Q_SLOTS:
     void init() {
         ResetSettings();
         SetNameCodePageProvider([] { return 1252; });
-        SetChannelsModified(false);
         TDialogSeam::Install();
     }
     void cleanup() {
@@ -250,7 +249,6 @@ private Q_SLOTS:
         QCOMPARE(f.Channel(QStringLiteral("a1"))->Group(), quint8(2));
         QCOMPARE(f.Channel(QStringLiteral("C"))->Group(), quint8(2));
         QCOMPARE(f.Channel(QStringLiteral("B"))->Group(), quint8(0));
-        QVERIFY(ChannelsModified());
     }
 
     void propertyDialogSetsItsProperty_data() {
@@ -321,7 +319,6 @@ private Q_SLOTS:
         QCOMPARE(value(QStringLiteral("A")), mainAfter);
         QCOMPARE(value(QStringLiteral("a1")), subAfter);
         QCOMPARE(value(QStringLiteral("B")), before);
-        QVERIFY(ChannelsModified());
     }
 
     void epgDialogWritesTheWholeByteAndEnterCancels() {
@@ -357,7 +354,6 @@ private Q_SLOTS:
             QVERIFY(!dialog.isVisible());
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0x81));
-            QVERIFY(!ChannelsModified());
         }
 
         TfrmSetEPGFlags dialog(f.Tree());
@@ -369,12 +365,13 @@ private Q_SLOTS:
         QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0x02));
         QCOMPARE(f.Channel(QStringLiteral("a1"))->EpgFlags(), quint8(0x02));
         QCOMPARE(f.Channel(QStringLiteral("B"))->EpgFlags(), quint8(0x81));
-        QVERIFY(ChannelsModified());
     }
 
     void escapeCancelsEveryDialogAndChangesNothing() {
         TEditFixture f(MainsNamed("A"));
         f.Tick("A");
+        const QByteArray before(reinterpret_cast<const char*>(&f.Channel(QStringLiteral("A"))->Rec),
+                                sizeof(TChannelRec));
         std::vector<std::unique_ptr<QDialog>> dialogs;
         auto name = std::make_unique<TfrmEditName>(f.Tree());
         name->SetEditMode(emCategory);
@@ -391,7 +388,52 @@ private Q_SLOTS:
             QVERIFY2(!dialog->isVisible(), qPrintable(dialog->objectName()));
             QCOMPARE(dialog->result(), int(QDialog::Rejected));
         }
-        QVERIFY(!ChannelsModified());
+        // Not a byte of the channel changed.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&f.Channel(QStringLiteral("A"))->Rec),
+                            sizeof(TChannelRec)),
+                 before);
+    }
+
+    // The unsaved mark is the command's: set when its dialog is accepted, left when cancelled.
+    void propertyCommandsMarkTheListOnlyWhenAccepted_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<bool>("accept");
+        for (const char* dialog : {"frmSetGroup", "frmSetProperty", "frmSetEPGFlags"}) {
+            QTest::addRow("%s accepted", dialog) << QString::fromLatin1(dialog) << true;
+            QTest::addRow("%s cancelled", dialog) << QString::fromLatin1(dialog) << false;
+        }
+    }
+    void propertyCommandsMarkTheListOnlyWhenAccepted() {
+        QFETCH(QString, dialog);
+        QFETCH(bool, accept);
+        TEditFixture f({EditRec(QStringLiteral("A")), EditSub(QStringLiteral("a1")),
+                        EditRec(QStringLiteral("B"))});
+        f.Tick("A");
+        TEditCommands commands(f.Doc);
+        QSignalSpy marked(&f.Doc, &TChannelDocument::ModifiedChanged);
+        QVERIFY(!f.Doc.IsModified());
+
+        const auto answer = WhenModal([&](QWidget* w) {
+            QCOMPARE(w->objectName(), dialog);
+            // Any choice will do: the first item of a radio group, the first flag.
+            if (auto* item = w->findChild<QRadioButton*>())
+                item->click();
+            if (auto* flag = w->findChild<QCheckBox*>())
+                flag->setChecked(true);
+            auto* button = w->findChild<QPushButton*>(accept ? QStringLiteral("btnOk")
+                                                             : QStringLiteral("btnCancel"));
+            QVERIFY(button);
+            button->click();
+        });
+        if (dialog == u"frmSetGroup")
+            commands.actSetGroupExecute();
+        else if (dialog == u"frmSetProperty")
+            commands.actSetPropertyExecute(stRDS);
+        else
+            commands.actSetEPGFlagsExecute();
+        QVERIFY(answer->Ran());
+        QCOMPARE(f.Doc.IsModified(), accept);
+        QCOMPARE(marked.count(), accept ? 1 : 0);
     }
 
     void commandsRunTheirDialogsAndApplyTheResult() {

@@ -5,7 +5,6 @@
 #include "help/UMyHelp.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
 #include "main/UMain.h"
@@ -13,7 +12,8 @@
 #include "selection/UChecking.h"
 #include "selection/UGoTo.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,13 +111,12 @@ private Q_SLOTS:
         QVERIFY(F.Prepare());
         Settings().ConfirmDeleteChecked = false;
         QVERIFY(F.Open({.Show = false}));
-        FRestore = new TfrmRestore(F.Main());
+        FRestore = F->CreateRestoreWindow();
         F->show();
         QVERIFY(QTest::qWaitForWindowExposed(&F.Main()));
     }
 
     void cleanup() {
-        SetChannelsModified(false);
         HelpWindowsManager().CloseAll();
         F.Cleanup();
         FRestore = nullptr;
@@ -127,7 +126,7 @@ private Q_SLOTS:
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs});
         DeleteFromMain({u"D"_qs});
-        SetChannelsModified(false);
+        F->Document().SetModified(false);
 
         QStringList listed, left;
         QString status, firstText, childText;
@@ -152,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"D*"_qs}));
         QVERIFY(Tree().NodeIndex(2).data().toString().startsWith(u"[2] D"_qs));
         QCOMPARE(F->StatusPanels[1]->text(), u"Checked: 1"_qs);
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
         QVERIFY(ActiveTreeView() == MainTreeView());
     }
 
@@ -207,7 +206,7 @@ private Q_SLOTS:
             QVERIFY(
                 Trigger(&window, QStringLiteral("actDeletePermanently"), {.ProcessEvents = false}));
             afterNo = NamesOf(window.Model());
-            modifiedAfterNo = ChannelsModified();
+            modifiedAfterNo = F->Document().IsModified();
             QVERIFY(
                 Trigger(&window, QStringLiteral("actDeletePermanently"), {.ProcessEvents = false}));
             afterYes = NamesOf(window.Model());
@@ -218,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(afterNo, (QStringList{u"A*"_qs, u"B+b"_qs}));
         QVERIFY(!modifiedAfterNo);
         QCOMPARE(afterYes, (QStringList{u"B+b"_qs}));
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
         QCOMPARE(F->Channels().Channel(0)->State, csPermanentlyDeleted);
 
         F->Document().SaveChannelList(WorkFile(), false);

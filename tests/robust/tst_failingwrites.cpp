@@ -12,7 +12,7 @@
 #include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UTuning.h"
 
 #include <QDir>
@@ -72,6 +72,7 @@ class TestFailingWrites : public QObject {
     Q_OBJECT
 
 private:
+    TDialogPrompt FPrompt;
     std::unique_ptr<QTemporaryDir> FTemp;
     QString FViewer; // ends with a separator, as the setting does
     QString FWork;
@@ -92,13 +93,12 @@ private:
         QVERIFY(WriteChannelFile(Viewer("channels.Odel"), {Rec("C", 3)}));
         doc.LoadChannelList(Viewer("channels.dat"));
         doc.Tree().ChannelAt(0)->SetName(QStringLiteral("Changed"));
-        SetChannelsModified(true);
+        doc.SetModified(true);
     }
 
 private Q_SLOTS:
     void init() {
         ResetSettings();
-        SetChannelsModified(false);
         SetNextWriteFailureAfter(-1);
         TDialogSeam::Install();
         FTemp = std::make_unique<QTemporaryDir>();
@@ -176,7 +176,7 @@ private Q_SLOTS:
 
         // Each writer with the state it writes from.
         TChannels list;
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         TChannels iptvList;
         TChannelTreeModel iptvTree;
         TIPTVManager manager;
@@ -195,7 +195,7 @@ private Q_SLOTS:
             QVERIFY(WriteChannelFile(Source(), {Rec("A", 1), Rec("a1", 1, true), Rec("B", 2)}));
             doc.LoadChannelList(Source());
             doc.Tree().CheckNode(0);
-            SetChannelsModified(true);
+            doc.SetModified(true);
             imageSize = 7 + 2 * 132;
             if (writer == QLatin1String("SaveChannelList"))
                 write = [&] { doc.SaveChannelList(target, true); };
@@ -268,13 +268,13 @@ private Q_SLOTS:
         QVERIFY(TDialogSeam::Shown().empty()); // "Saved." only after a write that worked
 
         if (writer == QLatin1String("SaveChannelList")) {
-            QVERIFY(ChannelsModified());
+            QVERIFY(doc.IsModified());
             QCOMPARE(doc.FileName(), Source());
             if (f != TFault::ParentIsFile)
                 QCOMPARE(ReadWholeFile(deletedFile), OldDeleted);
         }
         if (writer == QLatin1String("SaveCheckedToFile"))
-            QVERIFY(ChannelsModified());
+            QVERIFY(doc.IsModified());
         if (settings) // the record is what the program had, not what the failed file says
             QCOMPARE(Settings().frmMainLeft, 321);
     }
@@ -290,9 +290,9 @@ private Q_SLOTS:
         QFETCH(bool, folderInTheWay);
         QVERIFY(WriteChannelFile(Work("src.dat"), {Rec("A", 1), Rec("B", 2)}));
         QVERIFY(WriteChannelFile(Work("src.Odel"), {Rec("D", 4)}));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         doc.LoadChannelList(Work("src.dat"));
-        SetChannelsModified(true);
+        doc.SetModified(true);
         const QString target = Work("L.dat");
         const QString deleted = Work("L.Odel");
         QVERIFY(WriteWholeFile(target, OldList));
@@ -314,7 +314,7 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(deleted).isDir());
         else
             QCOMPARE(ReadWholeFile(deleted), OldDeleted);
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QCOMPARE(doc.FileName(), target);
         QCOMPARE(EntriesOf(FWork),
                  QStringList({QStringLiteral("L.Odel"), QStringLiteral("L.dat"),
@@ -333,7 +333,7 @@ private Q_SLOTS:
     }
     void saveDVBViewerFailingAtEachWrite() {
         QFETCH(int, failingWrite);
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         LoadViewerList(doc);
         const QByteArray viewerList = ReadWholeFile(Viewer("channels.dat"));
         const QByteArray viewerDeleted = ReadWholeFile(Viewer("channels.Odel"));
@@ -384,7 +384,7 @@ private Q_SLOTS:
             QCOMPARE(written.Count(), 3);
             QCOMPARE(written.Channel(0)->Name(), QStringLiteral("Changed"));
         }
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
         QCOMPARE(ReadWholeFile(Viewer("channels.Odel")), viewerDeleted);
         QCOMPARE(EntriesOf(FViewer),
                  QStringList({QStringLiteral("channels.Odel"), QStringLiteral("channels.dat")}));
@@ -401,7 +401,7 @@ private Q_SLOTS:
         QVERIFY(WriteWholeFile(Backup("channels.dat"), first));
         QVERIFY(WriteWholeFile(Backup("channels1.dat"), previous));
         QVERIFY(WriteWholeFile(Backup("channels2.dat"), oldest));
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         LoadViewerList(doc);
         const QByteArray viewerList = ReadWholeFile(Viewer("channels.dat"));
 
@@ -418,7 +418,7 @@ private Q_SLOTS:
 
     // The viewer's list where a folder stands: the backups cannot read it, nothing is written.
     void saveDVBViewerOverAFolderWritesNothing() {
-        TChannelDocument doc;
+        TChannelDocument doc(FPrompt);
         LoadViewerList(doc);
         QVERIFY(QFile::remove(Viewer("channels.Odel")));
         QVERIFY(QDir().mkpath(Viewer("channels.Odel/keep")));
@@ -426,7 +426,7 @@ private Q_SLOTS:
         QCOMPARE(TDialogSeam::Shown().size(), size_t(2));
         QVERIFY(TDialogSeam::Shown()[0].Text.startsWith(QStringLiteral("Backup Process Failed:")));
         QCOMPARE(EntriesOf(Viewer("channels.Odel")), QStringList{QStringLiteral("keep")});
-        QVERIFY(ChannelsModified());
+        QVERIFY(doc.IsModified());
     }
 };
 

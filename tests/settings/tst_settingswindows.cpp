@@ -3,7 +3,7 @@
 #include "settings/USettings.h"
 #include "settings/USettingsWindow.h"
 #include "settings/UShowHelpHook.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UViewerStartup.h"
 
 #include <QCheckBox>

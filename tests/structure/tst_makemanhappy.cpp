@@ -5,13 +5,13 @@
 #include "icons/UIcons.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
 #include "main/UMain.h"
 #include "settings/USettings.h"
 #include "structure/UHappyManView.h"
 #include "structure/UMakeManHappy.h"
 #include "structure/UStructure.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
+#include "views/UChannelTreeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QVERIFY(!after.FindEnabled);
         QVERIFY(!F->IsNotHappy());
         QCOMPARE(FaceShown(), Face(0));
-        QVERIFY(ChannelsModified());
+        QVERIFY(F->Document().IsModified());
 
         QCOMPARE(TreeOrder(), (QStringList{u"first"_qs, u"fourth"_qs, u"third"_qs, u"second"_qs}));
         QCOMPARE(Tree().CheckedCount(), 2);
@@ -220,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(state.Red.size(), 2);
         QVERIFY(state.AcceptEnabled);
         QCOMPARE(TreeOrder(), (QStringList{u"first"_qs, u"second"_qs, u"third"_qs, u"fourth"_qs}));
-        QVERIFY(!ChannelsModified());
+        QVERIFY(!F->Document().IsModified());
         QVERIFY(F->IsNotHappy());
     }
 

@@ -3,8 +3,8 @@
 #include "platform/URuntimeFolder.h"
 #include "platform/UShellOpen.h"
 #include "settings/USettings.h"
+#include "ui/UMessages.h"
 #include "viewer/UFolders.h"
-#include "viewer/UMessages.h"
 #include "viewer/UViewerEnvironment.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "platform/URuntimeFolder.h"
 #include "platform/UServices.h"
 #include "settings/USettings.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
 #include "viewer/UViewerStartup.h"

@@ -1,4 +1,4 @@
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include "platform/UOrvaneError.h"
 
@@ -145,6 +145,30 @@ bool RunGuarded(const std::function<void()>& command) {
         ShowErrorMessage(QString::fromUtf8(e.what()));
     }
     return false;
+}
+
+void TDialogPrompt::ShowInfoMessage(const QString& text) {
+    ::ShowInfoMessage(text);
+}
+void TDialogPrompt::ShowWarningMessage(const QString& text) {
+    ::ShowWarningMessage(text);
+}
+void TDialogPrompt::ShowErrorMessage(const QString& text) {
+    ::ShowErrorMessage(text);
+}
+bool TDialogPrompt::AskConfirmation(const QString& text) {
+    return ::AskConfirmation(text);
+}
+bool TDialogPrompt::AskWarningQuestion(const QString& text) {
+    return ::AskWarningQuestion(text);
+}
+QString TDialogPrompt::AskOpenFileName(const QString& title, const QString& folder,
+                                       const QString& filter) {
+    return ::AskOpenFileName(FParent, title, folder, filter);
+}
+QString TDialogPrompt::AskSaveFileName(const QString& title, const QString& folder,
+                                       const QString& filter) {
+    return ::AskSaveFileName(FParent, title, folder, filter);
 }
 
 void TDialogSeam::Install() {

@@ -1,4 +1,4 @@
-#include "main/UChannelTreeView.h"
+#include "views/UChannelTreeView.h"
 
 #include "main/UChannelTreeModel.h"
 #include "main/UCheckedTreeViewHelper.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/UUserPrompt.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -36,6 +38,26 @@ QString AskFolder(QWidget* parent, const QString& title);
 // Runs a command and shows any error it raises in an error box, as the application's default
 // handler would; the program goes on. Returns false when the command raised an error.
 bool RunGuarded(const std::function<void()>& command);
+
+// The prompt of the windowless commands, answered by the functions above (and so by the
+// test seam). File dialogs open over the parent given, if any.
+class TDialogPrompt final : public TUserPrompt {
+public:
+    explicit TDialogPrompt(QWidget* parent = nullptr) : FParent(parent) {}
+
+    void ShowInfoMessage(const QString& text) override;
+    void ShowWarningMessage(const QString& text) override;
+    void ShowErrorMessage(const QString& text) override;
+    bool AskConfirmation(const QString& text) override;
+    bool AskWarningQuestion(const QString& text) override;
+    QString AskOpenFileName(const QString& title, const QString& folder,
+                            const QString& filter) override;
+    QString AskSaveFileName(const QString& title, const QString& folder,
+                            const QString& filter) override;
+
+private:
+    QWidget* FParent;
+};
 
 // The test seam. While installed, no dialog is shown: every message is recorded and every
 // question takes the next scripted answer (false / empty when none is left, which is also

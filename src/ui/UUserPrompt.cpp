@@ -1,0 +1,3 @@
+#include "ui/UUserPrompt.h"
+
+TUserPrompt::~TUserPrompt() = default;
