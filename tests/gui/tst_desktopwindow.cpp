@@ -8,9 +8,9 @@
 #include "common/MainWindowFixture.h"
 
 #include "main/UChannelTreeModel.h"
-#include "main/UChannelTreeView.h"
+#include "views/UChannelTreeView.h"
 #include "main/UMain.h"
-#include "viewer/UMessages.h"
+#include "ui/UMessages.h"
 
 #include <QFile>
 #include <QGuiApplication>
