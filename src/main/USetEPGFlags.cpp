@@ -1,17 +1,12 @@
 #include "main/USetEPGFlags.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmSetEPGFlags::TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetEPGFlags::TfrmSetEPGFlags(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetEPGFlags"));
     setWindowTitle(QStringLiteral("Set EPG Flags for checked channels"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -57,7 +52,7 @@ TfrmSetEPGFlags::TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent)
     layout->addLayout(buttons);
     setMinimumWidth(320);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetEPGFlags::btnOkClick);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -67,17 +62,4 @@ quint8 TfrmSetEPGFlags::Flags() const {
         if (FBits[i]->isChecked())
             flags |= quint8(1u << i);
     return flags;
-}
-
-void TfrmSetEPGFlags::btnOkClick() {
-    const quint8 flags = Flags();
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        FTree.ChannelAt(row)->SetEpgFlags(flags);
-        for (TChannel* sub : FTree.SubChannelsAt(row))
-            sub->SetEpgFlags(flags);
-    }
-    SetChannelsModified(true);
-    accept();
 }

@@ -1,9 +1,5 @@
 #include "main/USetGroup.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,8 +15,7 @@ constexpr int GroupColumns = 4;
 
 } // namespace
 
-TfrmSetGroup::TfrmSetGroup(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetGroup::TfrmSetGroup(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetGroup"));
     setWindowTitle(QStringLiteral("Channel Group"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -69,17 +64,6 @@ void TfrmSetGroup::rgGroupsClick() {
 }
 
 void TfrmSetGroup::btnOkClick() {
-    const int group = ItemIndex();
-    if (group < 0)
-        return;
-    const auto value = quint8(group);
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        FTree.ChannelAt(row)->SetGroup(value);
-        for (TChannel* sub : FTree.SubChannelsAt(row))
-            sub->SetGroup(value);
-    }
-    SetChannelsModified(true);
-    accept();
+    if (ItemIndex() >= 0)
+        accept();
 }

@@ -1,9 +1,5 @@
 #include "main/USetProperty.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelDocument.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,8 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TfrmSetProperty::TfrmSetProperty(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetProperty::TfrmSetProperty(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetProperty"));
     setWindowTitle(QStringLiteral("Select Property to set for checked channels"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -92,30 +87,6 @@ void TfrmSetProperty::rgPropertiesClick() {
 }
 
 void TfrmSetProperty::btnOkClick() {
-    const int k = ItemIndex();
-    if (k < 0)
-        return;
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        TChannel* main = FTree.ChannelAt(row);
-        switch (FSetType) {
-        case stRDS:
-            main->SetHasRDS(k == 1);
-            for (TChannel* sub : FTree.SubChannelsAt(row))
-                sub->SetHasRDS(k == 1);
-            break;
-        case stAutoUpdate:
-            main->SetIsAutoUpdate(k == 1);
-            for (TChannel* sub : FTree.SubChannelsAt(row))
-                sub->SetIsAutoUpdate(k == 1);
-            break;
-        case stSpeakers:
-            // The default audio track is the main channel's choice among its tracks.
-            main->SetSpeakers(quint8(k));
-            break;
-        }
-    }
-    SetChannelsModified(true);
-    accept();
+    if (ItemIndex() >= 0)
+        accept();
 }
