@@ -1,8 +1,8 @@
 #include "main/USetEPGFlags.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -37,23 +37,20 @@ TfrmSetEPGFlags::TfrmSetEPGFlags(QWidget* parent) : QDialog(parent) {
         boxes->addWidget(box);
     }
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setDefault(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gbEPGFlags);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     setMinimumWidth(320);
 
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 quint8 TfrmSetEPGFlags::Flags() const {

@@ -1,9 +1,9 @@
 #include "main/USetGroup.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -30,24 +30,21 @@ TfrmSetGroup::TfrmSetGroup(QWidget* parent) : QDialog(parent) {
         items->addWidget(item, i / GroupColumns, i % GroupColumns);
     }
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
     btnOk->setEnabled(false);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgGroups);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     connect(FItems, &QButtonGroup::idToggled, this, &TfrmSetGroup::rgGroupsClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetGroup::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSetGroup::btnOkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 int TfrmSetGroup::ItemIndex() const {

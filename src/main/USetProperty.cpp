@@ -1,8 +1,8 @@
 #include "main/USetProperty.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -17,24 +17,21 @@ TfrmSetProperty::TfrmSetProperty(QWidget* parent) : QDialog(parent) {
     FItems = new QButtonGroup(this);
     FItemsLayout = new QVBoxLayout(rgProperties);
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgProperties);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     setMinimumWidth(360);
 
     connect(FItems, &QButtonGroup::idToggled, this, &TfrmSetProperty::rgPropertiesClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetProperty::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSetProperty::btnOkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     FormShow();
 }

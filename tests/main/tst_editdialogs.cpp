@@ -395,6 +395,46 @@ private Q_SLOTS:
         QVERIFY(ChannelsModified());
     }
 
+    void buttonsKeepTheirCaptionsAndDefault_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("okCaption");
+        QTest::addColumn<bool>("okIsDefault");
+        QTest::newRow("name") << "frmEditName"
+                              << "&Ok" << true;
+        QTest::newRow("group") << "frmSetGroup"
+                               << "&OK" << true;
+        QTest::newRow("property") << "frmSetProperty"
+                                  << "&OK" << true;
+        // Enter cancels the EPG dialog.
+        QTest::newRow("EPG flags") << "frmSetEPGFlags"
+                                   << "&OK" << false;
+    }
+    void buttonsKeepTheirCaptionsAndDefault() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, okCaption);
+        QFETCH(bool, okIsDefault);
+        TEditFixture f(MainsNamed("A"));
+        std::unique_ptr<QDialog> window;
+        if (dialog == QLatin1String("frmEditName"))
+            window = std::make_unique<TfrmEditName>(f.Tree());
+        else if (dialog == QLatin1String("frmSetGroup"))
+            window = std::make_unique<TfrmSetGroup>();
+        else if (dialog == QLatin1String("frmSetProperty"))
+            window = std::make_unique<TfrmSetProperty>();
+        else
+            window = std::make_unique<TfrmSetEPGFlags>();
+        window->show();
+        QCOMPARE(window->objectName(), dialog);
+        auto* ok = window->findChild<QPushButton*>(QStringLiteral("btnOk"));
+        auto* cancel = window->findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        QVERIFY(ok);
+        QVERIFY(cancel);
+        QCOMPARE(ok->text(), okCaption);
+        QCOMPARE(cancel->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(ok->isDefault(), okIsDefault);
+        QCOMPARE(cancel->isDefault(), !okIsDefault);
+    }
+
     // Each command with a value chosen in its dialog, so that OK would change channel A.
     void escapeCancelsEveryDialogAndChangesNothing_data() {
         QTest::addColumn<QString>("dialog");
