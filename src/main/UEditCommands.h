@@ -60,7 +60,8 @@ public:
     // The values of the property dialogs, given to every ticked channel. The group (0 for "A"
     // to 7 for "H"), RDS, auto update and the whole EPG flag byte reach its audio tracks too;
     // the speakers (0 stereo, 1 left, 2 right) are the main channel's own choice among its
-    // tracks. An item below 0 is no choice and changes nothing.
+    // tracks. SetProperty takes the chosen item's index; below 0 is no choice and changes
+    // nothing.
     void SetGroup(quint8 group);
     void SetProperty(TSetType type, int item);
     void SetEPGFlags(quint8 flags);
@@ -100,12 +101,12 @@ private:
     enum TTrackReach { trMainChannel, trWithAudioTracks };
 
     TChannelTree MainTree() const;
-    // Calls change on the channel of every ticked main node of the main tree, in tree order,
-    // and with trWithAudioTracks on each of its audio tracks; then the list counts as changed.
-    void ChangeCheckedChannels(TTrackReach reach, const std::function<void(TChannel&)>& change);
     TChannelTree ActiveTree() const;
     // Refreshes that follow a command that changed channels.
     void ChannelsChangedBy(bool modified);
+    // Calls change on the channel of every ticked main node of the main tree, in tree order,
+    // and with trWithAudioTracks on each of its audio tracks; then the list counts as changed.
+    void ChangeCheckedChannels(TTrackReach reach, const std::function<void(TChannel&)>& change);
 
     TChannelDocument& FDocument;
     QWidget* FWindow = nullptr;
