@@ -3,6 +3,7 @@
 #include "settings/USettings.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -79,16 +80,18 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     innerLayout->addWidget(changelog);
     innerLayout->addStretch(1);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->setCenterButtons(true);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
     ok->setAutoDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(outer, 1);
-    layout->addWidget(ok, 0, Qt::AlignHCenter);
+    layout->addWidget(buttons);
 
     // Fixed border; QDialog already closes on Escape.
     setFixedSize(298, 302);

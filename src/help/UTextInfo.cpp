@@ -2,6 +2,7 @@
 
 #include "help/USizeGribPanel.h"
 
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -29,17 +30,16 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     FPanel = new TSizeGripPanel(this);
     FPanel->setObjectName(QStringLiteral("SizeGripPanel1"));
     FPanel->setFixedHeight(44);
-    FbtnOK = new QPushButton(QStringLiteral("&OK"), FPanel);
+    auto* buttons = new QDialogButtonBox(FPanel);
+    FbtnOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     FbtnOK->setObjectName(QStringLiteral("btnOK"));
     FbtnOK->setDefault(true);
-    FbtnCopy = new QPushButton(QStringLiteral("&Copy"), FPanel);
+    FbtnCopy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
     FbtnCopy->setObjectName(QStringLiteral("btnCopy"));
     FbtnCopy->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout(FPanel);
-    buttons->setContentsMargins(8, 0, 8, 0);
-    buttons->addStretch();
-    buttons->addWidget(FbtnOK);
-    buttons->addWidget(FbtnCopy);
+    auto* panelLayout = new QHBoxLayout(FPanel);
+    panelLayout->setContentsMargins(8, 0, 8, 0);
+    panelLayout->addWidget(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -47,7 +47,7 @@ TfrmInfo::TfrmInfo(QWidget* parent) : QDialog(parent) {
     layout->addWidget(FreInfo);
     layout->addWidget(FPanel);
 
-    connect(FbtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(FbtnCopy, &QPushButton::clicked, this, &TfrmInfo::CopyAll);
 
     resize(479, 460);

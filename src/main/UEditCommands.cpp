@@ -224,23 +224,63 @@ void TEditCommands::actEditChannelNameExecute() {
 
 // --- Property dialogs ------------------------------------------------------------------------
 
+void TEditCommands::ChangeCheckedChannels(TTrackReach reach,
+                                          const std::function<void(TChannel&)>& change) {
+    TChannelTreeModel& tree = FDocument.Tree();
+    for (int row = 0; row < tree.TopCount(); ++row) {
+        if (!tree.IsNodeChecked(row))
+            continue;
+        change(*tree.ChannelAt(row));
+        if (reach == trWithAudioTracks)
+            for (TChannel* sub : tree.SubChannelsAt(row))
+                change(*sub);
+    }
+    ChannelsChangedBy(true);
+}
+
+void TEditCommands::SetGroup(quint8 group) {
+    ChangeCheckedChannels(trWithAudioTracks, [group](TChannel& c) { c.SetGroup(group); });
+}
+
+void TEditCommands::SetProperty(TSetType type, int item) {
+    if (item < 0)
+        return;
+    const bool on = item == 1;
+    switch (type) {
+    case stRDS:
+        ChangeCheckedChannels(trWithAudioTracks, [on](TChannel& c) { c.SetHasRDS(on); });
+        break;
+    case stAutoUpdate:
+        ChangeCheckedChannels(trWithAudioTracks, [on](TChannel& c) { c.SetIsAutoUpdate(on); });
+        break;
+    case stSpeakers:
+        // The default audio track is the main channel's choice among its tracks.
+        ChangeCheckedChannels(trMainChannel, [item](TChannel& c) { c.SetSpeakers(quint8(item)); });
+        break;
+    }
+}
+
+void TEditCommands::SetEPGFlags(quint8 flags) {
+    ChangeCheckedChannels(trWithAudioTracks, [flags](TChannel& c) { c.SetEpgFlags(flags); });
+}
+
 void TEditCommands::actSetGroupExecute() {
-    TfrmSetGroup dialog(FDocument.Tree(), FWindow);
-    if (dialog.exec() == QDialog::Accepted)
-        ChannelsChangedBy(true);
+    TfrmSetGroup dialog(FWindow);
+    if (dialog.exec() == QDialog::Accepted && dialog.ItemIndex() >= 0)
+        SetGroup(quint8(dialog.ItemIndex()));
 }
 
 void TEditCommands::actSetPropertyExecute(TSetType type) {
-    TfrmSetProperty dialog(FDocument.Tree(), FWindow);
+    TfrmSetProperty dialog(FWindow);
     dialog.SetSetType(type);
     if (dialog.exec() == QDialog::Accepted)
-        ChannelsChangedBy(true);
+        SetProperty(type, dialog.ItemIndex());
 }
 
 void TEditCommands::actSetEPGFlagsExecute() {
-    TfrmSetEPGFlags dialog(FDocument.Tree(), FWindow);
+    TfrmSetEPGFlags dialog(FWindow);
     if (dialog.exec() == QDialog::Accepted)
-        ChannelsChangedBy(true);
+        SetEPGFlags(dialog.Flags());
 }
 
 // --- Audio tracks ----------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <QModelIndex>
 #include <QObject>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -56,7 +57,15 @@ public:
     void EditChannelName(const QModelIndex& node, const QString& text);
     void actEditChannelNameExecute();
 
-    // The property dialogs on the ticked channels.
+    // The values of the property dialogs, given to every ticked channel. The group (0 for "A"
+    // to 7 for "H"), RDS, auto update and the whole EPG flag byte reach its audio tracks too;
+    // the speakers (0 stereo, 1 left, 2 right) are the main channel's own choice among its
+    // tracks. SetProperty takes the chosen item's index; below 0 is no choice and changes
+    // nothing.
+    void SetGroup(quint8 group);
+    void SetProperty(TSetType type, int item);
+    void SetEPGFlags(quint8 flags);
+    // Ask with their dialog, then set; Cancel changes nothing.
     void actSetGroupExecute();
     void actSetPropertyExecute(TSetType type);
     void actSetEPGFlagsExecute();
@@ -89,10 +98,15 @@ Q_SIGNALS:
     void NodeToShow(const QModelIndex& node);
 
 private:
+    enum TTrackReach { trMainChannel, trWithAudioTracks };
+
     TChannelTree MainTree() const;
     TChannelTree ActiveTree() const;
     // Refreshes that follow a command that changed channels.
     void ChannelsChangedBy(bool modified);
+    // Calls change on the channel of every ticked main node of the main tree, in tree order,
+    // and with trWithAudioTracks on each of its audio tracks; then the list counts as changed.
+    void ChangeCheckedChannels(TTrackReach reach, const std::function<void(TChannel&)>& change);
 
     TChannelDocument& FDocument;
     QWidget* FWindow = nullptr;

@@ -5,6 +5,7 @@
 #include "main/UChannelTreeModel.h"
 #include "ui/UMessages.h"
 
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,10 +44,11 @@ TfrmEditName::TfrmEditName(TChannelTreeModel& tree, QWidget* parent)
     lblFree->setMinimumWidth(
         lblFree->fontMetrics().horizontalAdvance(QStringLiteral("Free: -999 bytes")));
 
-    btnOk = new QPushButton(QStringLiteral("&Ok"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     lblTooLongNames = new QLabel(QStringLiteral("Too long Names:"), this);
@@ -61,21 +63,16 @@ TfrmEditName::TfrmEditName(TChannelTreeModel& tree, QWidget* parent)
     nameRow->addWidget(edtName, 1);
     nameRow->addWidget(lblFree);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblNameType);
     layout->addLayout(nameRow);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->addWidget(lblTooLongNames);
     layout->addWidget(meChannels, 1);
 
     connect(edtName, &QLineEdit::textChanged, this, &TfrmEditName::edtNameChange);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmEditName::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmEditName::btnOkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
         move(s->geometry().topLeft() + QPoint(FixedPlace, FixedPlace));

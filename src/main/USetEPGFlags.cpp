@@ -1,16 +1,12 @@
 #include "main/USetEPGFlags.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmSetEPGFlags::TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetEPGFlags::TfrmSetEPGFlags(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetEPGFlags"));
     setWindowTitle(QStringLiteral("Set EPG Flags for checked channels"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -41,23 +37,20 @@ TfrmSetEPGFlags::TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent)
         boxes->addWidget(box);
     }
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setDefault(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gbEPGFlags);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     setMinimumWidth(320);
 
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetEPGFlags::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 quint8 TfrmSetEPGFlags::Flags() const {
@@ -66,16 +59,4 @@ quint8 TfrmSetEPGFlags::Flags() const {
         if (FBits[i]->isChecked())
             flags |= quint8(1u << i);
     return flags;
-}
-
-void TfrmSetEPGFlags::btnOkClick() {
-    const quint8 flags = Flags();
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        FTree.ChannelAt(row)->SetEpgFlags(flags);
-        for (TChannel* sub : FTree.SubChannelsAt(row))
-            sub->SetEpgFlags(flags);
-    }
-    accept();
 }

@@ -6,15 +6,15 @@
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
-class TChannelTreeModel;
 
-// Sets the whole EPG flag byte of every ticked channel and of its audio tracks. A set bit
-// forbids that guide source. Cancel is the default button: Enter leaves the channels alone.
+// Asks for a whole EPG flag byte, which the command that opened it gives the ticked channels.
+// A set bit forbids that guide source. Cancel is the default button: Enter leaves the
+// channels alone.
 class TfrmSetEPGFlags : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmSetEPGFlags(TChannelTreeModel& tree, QWidget* parent = nullptr);
+    explicit TfrmSetEPGFlags(QWidget* parent = nullptr);
 
     // The byte the check boxes make, bit i from the box of bit i.
     quint8 Flags() const;
@@ -32,8 +32,5 @@ public:
     QPushButton* btnCancel = nullptr;
 
 private:
-    void btnOkClick();
-
-    TChannelTreeModel& FTree;
     std::array<QCheckBox*, 8> FBits{};
 };

@@ -1,12 +1,9 @@
 #include "main/USetGroup.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -18,8 +15,7 @@ constexpr int GroupColumns = 4;
 
 } // namespace
 
-TfrmSetGroup::TfrmSetGroup(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetGroup::TfrmSetGroup(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetGroup"));
     setWindowTitle(QStringLiteral("Channel Group"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -34,24 +30,21 @@ TfrmSetGroup::TfrmSetGroup(TChannelTreeModel& tree, QWidget* parent)
         items->addWidget(item, i / GroupColumns, i % GroupColumns);
     }
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
     btnOk->setEnabled(false);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgGroups);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     connect(FItems, &QButtonGroup::idToggled, this, &TfrmSetGroup::rgGroupsClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetGroup::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSetGroup::btnOkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 int TfrmSetGroup::ItemIndex() const {
@@ -68,16 +61,6 @@ void TfrmSetGroup::rgGroupsClick() {
 }
 
 void TfrmSetGroup::btnOkClick() {
-    const int group = ItemIndex();
-    if (group < 0)
-        return;
-    const auto value = quint8(group);
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        FTree.ChannelAt(row)->SetGroup(value);
-        for (TChannel* sub : FTree.SubChannelsAt(row))
-            sub->SetGroup(value);
-    }
-    accept();
+    if (ItemIndex() >= 0)
+        accept();
 }

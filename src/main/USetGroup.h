@@ -5,14 +5,14 @@
 class QButtonGroup;
 class QGroupBox;
 class QPushButton;
-class TChannelTreeModel;
 
-// Sets the channel group (A to H) of every ticked channel and of its audio tracks.
+// Asks for a channel group (A to H); the command that opened it applies the choice to the
+// ticked channels.
 class TfrmSetGroup : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmSetGroup(TChannelTreeModel& tree, QWidget* parent = nullptr);
+    explicit TfrmSetGroup(QWidget* parent = nullptr);
 
     // The chosen group, 0 for "A" to 7 for "H"; -1 while none is chosen.
     int ItemIndex() const;
@@ -26,6 +26,5 @@ private:
     void rgGroupsClick();
     void btnOkClick();
 
-    TChannelTreeModel& FTree;
     QButtonGroup* FItems = nullptr;
 };

@@ -1,17 +1,13 @@
 #include "main/USetProperty.h"
 
-#include "channels/UChannel.h"
-#include "main/UChannelTreeModel.h"
-
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TfrmSetProperty::TfrmSetProperty(TChannelTreeModel& tree, QWidget* parent)
-    : QDialog(parent), FTree(tree) {
+TfrmSetProperty::TfrmSetProperty(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSetProperty"));
     setWindowTitle(QStringLiteral("Select Property to set for checked channels"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -21,24 +17,21 @@ TfrmSetProperty::TfrmSetProperty(TChannelTreeModel& tree, QWidget* parent)
     FItems = new QButtonGroup(this);
     FItemsLayout = new QVBoxLayout(rgProperties);
 
-    btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgProperties);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     setMinimumWidth(360);
 
     connect(FItems, &QButtonGroup::idToggled, this, &TfrmSetProperty::rgPropertiesClick);
-    connect(btnOk, &QPushButton::clicked, this, &TfrmSetProperty::btnOkClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSetProperty::btnOkClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     FormShow();
 }
@@ -91,29 +84,6 @@ void TfrmSetProperty::rgPropertiesClick() {
 }
 
 void TfrmSetProperty::btnOkClick() {
-    const int k = ItemIndex();
-    if (k < 0)
-        return;
-    for (int row = 0; row < FTree.TopCount(); ++row) {
-        if (!FTree.IsNodeChecked(row))
-            continue;
-        TChannel* main = FTree.ChannelAt(row);
-        switch (FSetType) {
-        case stRDS:
-            main->SetHasRDS(k == 1);
-            for (TChannel* sub : FTree.SubChannelsAt(row))
-                sub->SetHasRDS(k == 1);
-            break;
-        case stAutoUpdate:
-            main->SetIsAutoUpdate(k == 1);
-            for (TChannel* sub : FTree.SubChannelsAt(row))
-                sub->SetIsAutoUpdate(k == 1);
-            break;
-        case stSpeakers:
-            // The default audio track is the main channel's choice among its tracks.
-            main->SetSpeakers(quint8(k));
-            break;
-        }
-    }
-    accept();
+    if (ItemIndex() >= 0)
+        accept();
 }

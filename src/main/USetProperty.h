@@ -6,7 +6,6 @@ class QButtonGroup;
 class QGroupBox;
 class QPushButton;
 class QVBoxLayout;
-class TChannelTreeModel;
 
 enum TSetType : int {
     stRDS = 0,
@@ -14,12 +13,13 @@ enum TSetType : int {
     stSpeakers = 2,
 };
 
-// Sets RDS, auto update or the default audio track (speakers) of every ticked channel.
+// Asks for the value of RDS, auto update or the default audio track (speakers), by SetType;
+// the command that opened it applies the chosen item to the ticked channels.
 class TfrmSetProperty : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmSetProperty(TChannelTreeModel& tree, QWidget* parent = nullptr);
+    explicit TfrmSetProperty(QWidget* parent = nullptr);
 
     TSetType SetType() const { return FSetType; }
     void SetSetType(TSetType type);
@@ -39,7 +39,6 @@ private:
     void rgPropertiesClick();
     void btnOkClick();
 
-    TChannelTreeModel& FTree;
     TSetType FSetType = stRDS;
     QButtonGroup* FItems = nullptr;
     QVBoxLayout* FItemsLayout = nullptr;

@@ -6,9 +6,9 @@
 #include "ui/UMessages.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,32 +51,28 @@ TfrmCodePage::TfrmCodePage(QWidget* parent) : QDialog(parent) {
     items->addWidget(rbForcedCodePage, 1, 0);
     items->addWidget(edtCodePage, 1, 1);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->setCenterButtons(true);
+    btnOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnHelp = new QPushButton(QStringLiteral("&Help"), this);
+    btnHelp = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnHelp);
-    buttons->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rgCodePage, 1);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     // F1 reaches the dialog whichever control has the focus; Esc is QDialog's own Cancel.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WidgetWithChildrenShortcut);
     connect(f1, &QShortcut::activated, this, &TfrmCodePage::btnHelpClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmCodePage::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this, &TfrmCodePage::btnHelpClick);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmCodePage::btnOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &TfrmCodePage::btnHelpClick);
 
     FormShow();
 

@@ -4,6 +4,7 @@
 #include "settings/UShowHelpHook.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,34 +57,30 @@ TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
         new QCheckBox(QStringLiteral("&Free Drag and Drop of channels Allowed"), this);
     chbFreeDragAndDropAllowed->setObjectName(QStringLiteral("chbFreeDragAndDropAllowed"));
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnHelp = new QPushButton(QStringLiteral("&Help"), this);
+    btnHelp = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnHelp);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(switches);
     layout->addLayout(separators);
     layout->addWidget(chbFreeDragAndDropAllowed);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // F1 reaches the dialog whichever control has the focus; Esc is QDialog's own Cancel.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WidgetWithChildrenShortcut);
     connect(f1, &QShortcut::activated, this, &TfrmSettings::btnHelpClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmSettings::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnHelp, &QPushButton::clicked, this, &TfrmSettings::btnHelpClick);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSettings::btnOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &TfrmSettings::btnHelpClick);
 
     FormShow();
 

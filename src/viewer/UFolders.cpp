@@ -8,6 +8,7 @@
 #include "viewer/UViewerEnvironment.h"
 #include "viewer/UViewerStartup.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,10 +67,11 @@ TfrmFolders::TfrmFolders(QWidget* parent) : QDialog(parent) {
     llDVBViewerDataFolder = MakeLink(QStringLiteral("DVBVBiewer  Data Folder"),
                                      QStringLiteral("llDVBViewerDataFolder"), this);
 
-    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setAutoDefault(false);
 
@@ -87,17 +89,12 @@ TfrmFolders::TfrmFolders(QWidget* parent) : QDialog(parent) {
     links->addWidget(llDVBViewerDataFolder);
     links->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
     layout->addLayout(links);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     // Fixed border: the window keeps the size its contents need.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -107,8 +104,8 @@ TfrmFolders::TfrmFolders(QWidget* parent) : QDialog(parent) {
 
     connect(btnDetect, &QPushButton::clicked, this, &TfrmFolders::btnDetectClick);
     connect(btnBrowse, &QPushButton::clicked, this, &TfrmFolders::btnBrowseClick);
-    connect(btnOK, &QPushButton::clicked, this, &TfrmFolders::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmFolders::btnOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(llDataFolder, &QPushButton::clicked, this, [] { OpenProgramDataFolder(); });
     connect(llDVBViewerDataFolder, &QPushButton::clicked, this, [] { OpenViewerDataFolder(); });
     connect(edtDVBViewerDataFolder, &QLineEdit::textChanged, this, &TfrmFolders::EditChanged);

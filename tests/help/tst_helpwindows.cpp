@@ -30,6 +30,8 @@
 #include <QTextLayout>
 #include <QUrl>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,6 +90,8 @@ private Q_SLOTS:
     void infoWindowRuns();
     void infoCopyTakesWholeTextAndKeepsSelection();
     void infoButtonsAndEscape();
+    void enterPressesOKWhereverTheFocusIs_data();
+    void enterPressesOKWhereverTheFocusIs();
 
     void aboutShowsVersionAndLinksNowhere();
 
@@ -391,6 +395,52 @@ void TestHelpWindows::infoButtonsAndEscape() {
         QVERIFY(!info.isVisible());
         QCOMPARE(info.result(), int(QDialog::Rejected));
     }
+}
+
+void TestHelpWindows::enterPressesOKWhereverTheFocusIs_data() {
+    QTest::addColumn<bool>("about");
+    QTest::addColumn<QString>("okName");
+    QTest::addColumn<QString>("okText");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("info, OK focused") << false << u"btnOK"_s << u"&OK"_s << u"btnOK"_s;
+    // Copy takes no Enter: only a click copies.
+    QTest::newRow("info, Copy focused") << false << u"btnOK"_s << u"&OK"_s << u"btnCopy"_s;
+    QTest::newRow("about") << true << u"OKButton"_s << u"OK"_s << u"OKButton"_s;
+}
+
+void TestHelpWindows::enterPressesOKWhereverTheFocusIs() {
+    QFETCH(bool, about);
+    QFETCH(QString, okName);
+    QFETCH(QString, okText);
+    QFETCH(QString, focus);
+    std::unique_ptr<QDialog> window;
+    if (about) {
+        window = std::make_unique<TAboutBox>();
+    } else {
+        auto info = std::make_unique<TfrmInfo>();
+        info->AddText(u"some text"_s);
+        window = std::move(info);
+    }
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* ok = window->findChild<QPushButton*>(okName);
+    QVERIFY(ok);
+    QCOMPARE(ok->text(), okText);
+    QVERIFY(ok->isDefault());
+    if (!about) {
+        auto* copy = window->findChild<QPushButton*>(u"btnCopy"_s);
+        QVERIFY(copy);
+        QCOMPARE(copy->text(), u"&Copy"_s);
+        QVERIFY(!copy->isDefault());
+    }
+    QApplication::clipboard()->setText(u"before"_s);
+    auto* focused = window->findChild<QPushButton*>(focus);
+    QVERIFY(focused);
+    focused->setFocus();
+    QTest::keyClick(focused, Qt::Key_Return);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->result(), int(QDialog::Accepted));
+    QCOMPARE(QApplication::clipboard()->text(), u"before"_s);
 }
 
 void TestHelpWindows::aboutShowsVersionAndLinksNowhere() {

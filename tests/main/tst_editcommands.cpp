@@ -421,6 +421,80 @@ private Q_SLOTS:
         QVERIFY(!f.Doc.IsModified());
     }
 
+    // A is ticked with its audio track a1, B is not ticked and has b1, C is ticked alone.
+    void propertyValuesReachTheTickedChannels_data() {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QList<int>>("after"); // A a1 B b1 C
+        QTest::newRow("group H") << "group" << 7 << 1 << QList<int>{7, 7, 1, 1, 7};
+        // The whole byte: bits left clear are cleared.
+        QTest::newRow("EPG flags")
+            << "epg" << 0x02 << 0x81 << QList<int>{0x02, 0x02, 0x81, 0x81, 0x02};
+        QTest::newRow("RDS yes") << "rds" << 1 << 0 << QList<int>{1, 1, 0, 0, 1};
+        QTest::newRow("RDS no") << "rds" << 0 << 1 << QList<int>{0, 0, 1, 1, 0};
+        QTest::newRow("auto update on") << "autoupdate" << 1 << 0 << QList<int>{1, 1, 0, 0, 1};
+        QTest::newRow("auto update off") << "autoupdate" << 0 << 1 << QList<int>{0, 0, 1, 1, 0};
+        // The default audio track is the main channel's own choice.
+        QTest::newRow("speakers right") << "speakers" << 2 << 1 << QList<int>{2, 1, 1, 1, 2};
+        QTest::newRow("speakers stereo") << "speakers" << 0 << 1 << QList<int>{0, 1, 1, 1, 0};
+        QTest::newRow("no item chosen") << "rds" << -1 << 0 << QList<int>{0, 0, 0, 0, 0};
+    }
+    void propertyValuesReachTheTickedChannels() {
+        QFETCH(QString, property);
+        QFETCH(int, value);
+        QFETCH(int, before);
+        QFETCH(QList<int>, after);
+        auto rec = [&](const char* name, bool sub) {
+            TChannelRecBuilder b;
+            b.Name(QString::fromLatin1(name)).SubChannel(sub);
+            if (property == QLatin1String("group"))
+                b.Group(quint8(before));
+            else if (property == QLatin1String("epg"))
+                b.EPGFlags(quint8(before));
+            else if (property == QLatin1String("rds"))
+                b.RDS(before == 1);
+            else if (property == QLatin1String("autoupdate"))
+                b.AutoUpdate(before == 1);
+            else
+                b.Speakers(quint8(before));
+            return b.Build();
+        };
+        TEditFixture f(
+            {rec("A", false), rec("a1", true), rec("B", false), rec("b1", true), rec("C", false)});
+        f.Tick("A C");
+        const auto read = [&](const char* name) {
+            const TChannel& c = *f.Channel(QString::fromLatin1(name));
+            if (property == QLatin1String("group"))
+                return int(c.Group());
+            if (property == QLatin1String("epg"))
+                return int(c.EpgFlags());
+            if (property == QLatin1String("rds"))
+                return int(c.HasRDS());
+            if (property == QLatin1String("autoupdate"))
+                return int(c.IsAutoUpdate());
+            return int(c.Speakers());
+        };
+        QCOMPARE((QList<int>{read("A"), read("a1"), read("B"), read("b1"), read("C")}),
+                 (QList<int>{before, before, before, before, before}));
+
+        TEditCommands commands(f.Doc);
+        QSignalSpy changed(&f.Doc, &TChannelDocument::ChannelsChanged);
+        if (property == QLatin1String("group"))
+            commands.SetGroup(quint8(value));
+        else if (property == QLatin1String("epg"))
+            commands.SetEPGFlags(quint8(value));
+        else
+            commands.SetProperty(property == QLatin1String("rds")          ? stRDS
+                                 : property == QLatin1String("autoupdate") ? stAutoUpdate
+                                                                           : stSpeakers,
+                                 value);
+        QCOMPARE((QList<int>{read("A"), read("a1"), read("B"), read("b1"), read("C")}), after);
+        const bool applied = value >= 0;
+        QCOMPARE(f.Doc.IsModified(), applied);
+        QCOMPARE(changed.count(), applied ? 1 : 0);
+    }
+
     void defaultAudioTrackAndBookmarksOnAnAudioTrackNode() {
         TEditFixture f({EditRec(QStringLiteral("M")), EditSub(QStringLiteral("m1")),
                         EditRec(QStringLiteral("N"))});

@@ -227,24 +227,31 @@ private Q_SLOTS:
         TEditFixture f({EditRec(QStringLiteral("A")), EditSub(QStringLiteral("a1")),
                         EditRec(QStringLiteral("B")), EditRec(QStringLiteral("C"))});
         f.Tick("A C");
-        TfrmSetGroup dialog(f.Tree());
-        dialog.show();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Channel Group"));
-        QCOMPARE(dialog.rgGroups->title(), QStringLiteral("G&roups"));
-        QCOMPARE(ItemTexts(dialog.rgGroups), Words("A B C D E F G H"));
-        QCOMPARE(dialog.ItemIndex(), -1);
-        QVERIFY(!dialog.btnOk->isEnabled());
-        QVERIFY(dialog.btnOk->isDefault());
-        SaveShot(dialog, "frmSetGroup");
+        TEditCommands commands(f.Doc);
+        int result = -1;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmSetGroup*>(w);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Channel Group"));
+            QCOMPARE(dialog->rgGroups->title(), QStringLiteral("G&roups"));
+            QCOMPARE(ItemTexts(dialog->rgGroups), Words("A B C D E F G H"));
+            QCOMPARE(dialog->ItemIndex(), -1);
+            QVERIFY(!dialog->btnOk->isEnabled());
+            QVERIFY(dialog->btnOk->isDefault());
+            SaveShot(*dialog, "frmSetGroup");
 
-        // Enter does nothing until a group is chosen.
-        QTest::keyClick(dialog.rgGroups->findChildren<QRadioButton*>().first(), Qt::Key_Return);
-        QVERIFY(dialog.isVisible());
+            // Enter does nothing until a group is chosen.
+            QTest::keyClick(dialog->rgGroups->findChildren<QRadioButton*>().first(),
+                            Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
 
-        ClickItem(Item(dialog.rgGroups, QStringLiteral("C")));
-        QVERIFY(dialog.btnOk->isEnabled());
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            ClickItem(Item(dialog->rgGroups, QStringLiteral("C")));
+            QVERIFY(dialog->btnOk->isEnabled());
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            result = dialog->result();
+        });
+        commands.actSetGroupExecute();
+        QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(f.Channel(QStringLiteral("A"))->Group(), quint8(2));
         QCOMPARE(f.Channel(QStringLiteral("a1"))->Group(), quint8(2));
         QCOMPARE(f.Channel(QStringLiteral("C"))->Group(), quint8(2));
@@ -297,25 +304,33 @@ private Q_SLOTS:
             }
         };
         f.Tick("A");
-        TfrmSetProperty dialog(f.Tree());
-        dialog.SetSetType(TSetType(type));
-        dialog.show();
-        QCOMPARE(dialog.windowTitle(),
-                 QStringLiteral("Select Property to set for checked channels"));
-        QCOMPARE(dialog.rgProperties->title(), title);
-        QCOMPARE(ItemTexts(dialog.rgProperties), items);
-        QCOMPARE(dialog.ItemIndex(), -1);
-        QVERIFY(!dialog.btnOk->isEnabled());
-        SaveShot(dialog, type == stRDS          ? "frmSetProperty-rds"
-                         : type == stAutoUpdate ? "frmSetProperty-autoupdate"
-                                                : "frmSetProperty-speakers");
-        QTest::keyClick(dialog.rgProperties->findChildren<QRadioButton*>().first(), Qt::Key_Return);
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(value(QStringLiteral("A")), before);
+        TEditCommands commands(f.Doc);
+        int result = -1;
+        int valueWhileOpen = -1;
+        const auto modal = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmSetProperty*>(w);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(),
+                     QStringLiteral("Select Property to set for checked channels"));
+            QCOMPARE(dialog->rgProperties->title(), title);
+            QCOMPARE(ItemTexts(dialog->rgProperties), items);
+            QCOMPARE(dialog->ItemIndex(), -1);
+            QVERIFY(!dialog->btnOk->isEnabled());
+            SaveShot(*dialog, type == stRDS          ? "frmSetProperty-rds"
+                              : type == stAutoUpdate ? "frmSetProperty-autoupdate"
+                                                     : "frmSetProperty-speakers");
+            QTest::keyClick(dialog->rgProperties->findChildren<QRadioButton*>().first(),
+                            Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
+            valueWhileOpen = value(QStringLiteral("A"));
 
-        ClickItem(Item(dialog.rgProperties, items[choice]));
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            ClickItem(Item(dialog->rgProperties, items[choice]));
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            result = dialog->result();
+        });
+        commands.actSetPropertyExecute(TSetType(type));
+        QCOMPARE(valueWhileOpen, before);
+        QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(value(QStringLiteral("A")), mainAfter);
         QCOMPARE(value(QStringLiteral("a1")), subAfter);
         QCOMPARE(value(QStringLiteral("B")), before);
@@ -331,67 +346,142 @@ private Q_SLOTS:
         };
         TEditFixture f({rec("A", false), rec("a1", true), rec("B", false)});
         f.Tick("A");
-        {
-            TfrmSetEPGFlags dialog(f.Tree());
-            dialog.show();
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Set EPG Flags for checked channels"));
-            QCOMPARE(dialog.gbEPGFlags->title(), QStringLiteral("&EPG Flags"));
-            QVERIFY(dialog.btnCancel->isDefault());
-            QCOMPARE(dialog.Flags(), quint8(0));
-            SaveShot(dialog, "frmSetEPGFlags");
+        TEditCommands commands(f.Doc);
+        int result = -1;
+        const auto cancelled = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Set EPG Flags for checked channels"));
+            QCOMPARE(dialog->gbEPGFlags->title(), QStringLiteral("&EPG Flags"));
+            QVERIFY(dialog->btnCancel->isDefault());
+            QCOMPARE(dialog->Flags(), quint8(0));
+            SaveShot(*dialog, "frmSetEPGFlags");
             // Box i is bit i.
             const char* names[] = {"chbDVBEPG", "chbMHWEpg", "chbExternalEPG", "chbBit3",
                                    "chbBit4",   "chbBit5",   "chbBit6",        "chbBit7"};
             for (int i = 0; i < 8; ++i) {
-                auto* box = dialog.findChild<QCheckBox*>(QLatin1String(names[i]));
+                auto* box = dialog->findChild<QCheckBox*>(QLatin1String(names[i]));
                 QVERIFY2(box, names[i]);
                 box->setChecked(true);
-                QCOMPARE(dialog.Flags(), quint8(1u << i));
+                QCOMPARE(dialog->Flags(), quint8(1u << i));
                 box->setChecked(false);
             }
-            dialog.chbMHWEpg->setChecked(true);
-            QTest::keyClick(dialog.chbMHWEpg, Qt::Key_Return);
-            QVERIFY(!dialog.isVisible());
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
-            QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0x81));
-        }
+            dialog->chbMHWEpg->setChecked(true);
+            QTest::keyClick(dialog->chbMHWEpg, Qt::Key_Return);
+            QVERIFY(!dialog->isVisible());
+            result = dialog->result();
+        });
+        commands.actSetEPGFlagsExecute();
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0x81));
+        QVERIFY(!f.Doc.IsModified());
 
-        TfrmSetEPGFlags dialog(f.Tree());
-        dialog.show();
-        dialog.chbMHWEpg->setChecked(true);
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const auto applied = WhenModal([&](QWidget* w) {
+            auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
+            QVERIFY(dialog);
+            dialog->chbMHWEpg->setChecked(true);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            result = dialog->result();
+        });
+        commands.actSetEPGFlagsExecute();
+        QCOMPARE(result, int(QDialog::Accepted));
         // The bits left unticked are cleared, also on the audio track.
         QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0x02));
         QCOMPARE(f.Channel(QStringLiteral("a1"))->EpgFlags(), quint8(0x02));
         QCOMPARE(f.Channel(QStringLiteral("B"))->EpgFlags(), quint8(0x81));
     }
 
+    void buttonsKeepTheirCaptionsAndDefault_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("okCaption");
+        QTest::addColumn<bool>("okIsDefault");
+        QTest::newRow("name") << "frmEditName"
+                              << "&Ok" << true;
+        QTest::newRow("group") << "frmSetGroup"
+                               << "&OK" << true;
+        QTest::newRow("property") << "frmSetProperty"
+                                  << "&OK" << true;
+        // Enter cancels the EPG dialog.
+        QTest::newRow("EPG flags") << "frmSetEPGFlags"
+                                   << "&OK" << false;
+    }
+    void buttonsKeepTheirCaptionsAndDefault() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, okCaption);
+        QFETCH(bool, okIsDefault);
+        TEditFixture f(MainsNamed("A"));
+        std::unique_ptr<QDialog> window;
+        if (dialog == QLatin1String("frmEditName"))
+            window = std::make_unique<TfrmEditName>(f.Tree());
+        else if (dialog == QLatin1String("frmSetGroup"))
+            window = std::make_unique<TfrmSetGroup>();
+        else if (dialog == QLatin1String("frmSetProperty"))
+            window = std::make_unique<TfrmSetProperty>();
+        else
+            window = std::make_unique<TfrmSetEPGFlags>();
+        window->show();
+        QCOMPARE(window->objectName(), dialog);
+        auto* ok = window->findChild<QPushButton*>(QStringLiteral("btnOk"));
+        auto* cancel = window->findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        QVERIFY(ok);
+        QVERIFY(cancel);
+        QCOMPARE(ok->text(), okCaption);
+        QCOMPARE(cancel->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(ok->isDefault(), okIsDefault);
+        QCOMPARE(cancel->isDefault(), !okIsDefault);
+    }
+
+    // Each command with a value chosen in its dialog, so that OK would change channel A.
+    void escapeCancelsEveryDialogAndChangesNothing_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("category name") << "frmEditName";
+        QTest::newRow("group") << "frmSetGroup";
+        QTest::newRow("property") << "frmSetProperty";
+        QTest::newRow("EPG flags") << "frmSetEPGFlags";
+    }
     void escapeCancelsEveryDialogAndChangesNothing() {
+        QFETCH(QString, dialog);
         TEditFixture f(MainsNamed("A"));
         f.Tick("A");
-        const QByteArray before(reinterpret_cast<const char*>(&f.Channel(QStringLiteral("A"))->Rec),
-                                sizeof(TChannelRec));
-        std::vector<std::unique_ptr<QDialog>> dialogs;
-        auto name = std::make_unique<TfrmEditName>(f.Tree());
-        name->SetEditMode(emCategory);
-        dialogs.push_back(std::move(name));
-        dialogs.push_back(std::make_unique<TfrmSetGroup>(f.Tree()));
-        dialogs.push_back(std::make_unique<TfrmSetProperty>(f.Tree()));
-        dialogs.push_back(std::make_unique<TfrmSetEPGFlags>(f.Tree()));
-        for (auto& dialog : dialogs) {
-            dialog->show();
-            QWidget* focus = dialog->focusWidget() ? dialog->focusWidget() : dialog.get();
+        const QByteArray before = f.Channel(QStringLiteral("A"))->ToBytes();
+        TEditCommands commands(f.Doc);
+        QSignalSpy changed(&f.Doc, &TChannelDocument::ChannelsChanged);
+        QString shown;
+        bool stayedOnShiftEscape = false;
+        bool closedOnEscape = false;
+        int result = -1;
+        const auto modal = WhenModal([&](QWidget* w) {
+            shown = w->objectName();
+            if (auto* name = qobject_cast<TfrmEditName*>(w))
+                name->edtName->setText(QStringLiteral("News"));
+            if (auto* group = qobject_cast<TfrmSetGroup*>(w))
+                group->SetItemIndex(3);
+            if (auto* property = qobject_cast<TfrmSetProperty*>(w))
+                property->SetItemIndex(1);
+            if (auto* flags = qobject_cast<TfrmSetEPGFlags*>(w))
+                flags->chbDVBEPG->setChecked(true);
+            QWidget* focus = w->focusWidget() ? w->focusWidget() : w;
             QTest::keyClick(focus, Qt::Key_Escape, Qt::ShiftModifier);
-            QVERIFY2(dialog->isVisible(), qPrintable(dialog->objectName()));
+            stayedOnShiftEscape = w->isVisible();
             QTest::keyClick(focus, Qt::Key_Escape);
-            QVERIFY2(!dialog->isVisible(), qPrintable(dialog->objectName()));
-            QCOMPARE(dialog->result(), int(QDialog::Rejected));
-        }
-        // Not a byte of the channel changed.
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&f.Channel(QStringLiteral("A"))->Rec),
-                            sizeof(TChannelRec)),
-                 before);
+            closedOnEscape = !w->isVisible();
+            result = qobject_cast<QDialog*>(w)->result();
+        });
+        if (dialog == QLatin1String("frmEditName"))
+            commands.actRenameCategoryOrRootExecute(emCategory);
+        else if (dialog == QLatin1String("frmSetGroup"))
+            commands.actSetGroupExecute();
+        else if (dialog == QLatin1String("frmSetProperty"))
+            commands.actSetPropertyExecute(stRDS);
+        else
+            commands.actSetEPGFlagsExecute();
+        QCOMPARE(shown, dialog);
+        QVERIFY(stayedOnShiftEscape);
+        QVERIFY(closedOnEscape);
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(f.Channel(QStringLiteral("A"))->ToBytes(), before);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!f.Doc.IsModified());
     }
 
     // The unsaved mark is the command's: set when its dialog is accepted, left when cancelled.

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <memory>
+
 namespace {
 
 template <typename T> T* Child(QWidget& parent, const char* name) {
@@ -78,6 +80,29 @@ private Q_SLOTS:
         // Enter on a disabled default button closes nothing.
         QTest::keyClick(&dialog, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
+    }
+
+    void buttonsKeepTheirCaptions_data() {
+        QTest::addColumn<bool>("codePage");
+        QTest::newRow("settings") << false;
+        QTest::newRow("code page") << true;
+    }
+    void buttonsKeepTheirCaptions() {
+        QFETCH(bool, codePage);
+        std::unique_ptr<QDialog> dialog;
+        if (codePage)
+            dialog = std::make_unique<TfrmCodePage>();
+        else
+            dialog = std::make_unique<TfrmSettings>();
+        dialog->show();
+        const std::pair<const char*, const char*> buttons[] = {
+            {"btnOK", "&OK"}, {"btnCancel", "&Cancel"}, {"btnHelp", "&Help"}};
+        for (const auto& [name, caption] : buttons) {
+            QPushButton* button = Child<QPushButton>(*dialog, name);
+            QVERIFY2(button, name);
+            QCOMPARE(button->text(), QLatin1String(caption));
+            QCOMPARE(button->isDefault(), button->objectName() == QLatin1String("btnOK"));
+        }
     }
 
     void settingsAnyChangeEnablesOK_data() {
