@@ -50,7 +50,8 @@ cmake -S "$src" -B "$build" -G Ninja \
 # image format and touch plugins would add a fifth to the build for nothing. Their install
 # steps are emptied so that installing does not look for them.
 cmake --build "$build" -j "$jobs" --target Core Gui Widgets Network Test Concurrent Xml \
-    QWindowsIntegrationPlugin QOffscreenIntegrationPlugin QWindowsVistaStylePlugin
+    QWindowsIntegrationPlugin QOffscreenIntegrationPlugin QWindowsVistaStylePlugin \
+    DeviceDiscoverySupportPrivate FbSupportPrivate
 for unused in platforms/direct2d platforms/minimal tls/certonly tls/schannel \
     imageformats/gif imageformats/ico imageformats/jpeg generic/tuiotouch; do
     : >"$build/src/plugins/$unused/cmake_install.cmake"

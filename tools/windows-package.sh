@@ -22,7 +22,7 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     cp "$($cxx -print-file-name=$dll)" "$folder/"
 done
 cp "$build/src/app/orvane.ico" "$folder/"
-x86_64-w64-mingw32-strip "$folder"/*.exe
+x86_64-w64-mingw32-strip --strip-unneeded "$folder"/*.exe "$folder"/*.dll "$folder"/*/*.dll
 
 # Nothing may be missing: every DLL an executable or plugin imports is either the system's or
 # in the folder.
