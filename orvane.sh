@@ -53,6 +53,13 @@ windows_build() {
         -DORVANE_WERROR=ON "$@"
 }
 
+windows_package() {
+    local version
+    version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+    windows_setup="$top/build-windows/package/Orvane-$version-win64-setup.exe"
+    "$top/tools/windows-package.sh" "$top/build-windows" "$qt_windows" "$version"
+}
+
 configure_and_build() {
     local dir=$1
     shift
@@ -115,14 +122,17 @@ windows)
     windows_build
     cmake --build "$top/build-windows" -j "$jobs" --target orvane orvane-viewer-standin \
         orvane-make-list
-    version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
-    "$top/tools/windows-package.sh" "$top/build-windows" "$qt_windows" "$version"
+    windows_package
     ;;
 windows-test)
     windows_build
     need_packages wine wine64 xvfb xauth
     cmake --build "$top/build-windows" -j "$jobs"
-    cd "$top/build-windows" && exec ctest --output-on-failure -j "$jobs"
+    status=0
+    (cd "$top/build-windows" && ctest --output-on-failure -j "$jobs") || status=1
+    echo "== The Windows installer under Wine"
+    windows_package && "$top/tools/check-windows-installer.sh" "$windows_setup" || status=1
+    exit $status
     ;;
 *)
     sed -n '2,15p' "$0"

@@ -1,9 +1,9 @@
 ; The Windows installer: the program folder under Program Files, a Start-menu entry and an
 ; uninstaller. The channel lists, backups and settings in ProgramData\Orvane are the user's
 ; and stay when the program is removed.
-Unicode true
+; A 64-bit installer for a 64-bit program (and it runs where only 64-bit Windows programs do).
+Target amd64-unicode
 !include "MUI2.nsh"
-!include "x64.nsh"
 
 !ifndef VERSION
   !error "makensis -DVERSION=x.y.z -DSOURCE=<folder> -DOUTFILE=<setup.exe>"
@@ -29,10 +29,6 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane"
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "Orvane needs a 64-bit Windows."
-    Abort
-  ${EndIf}
   SetRegView 64
 FunctionEnd
 
