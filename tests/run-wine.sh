@@ -47,10 +47,17 @@ export QT_PLUGIN_PATH="$(winpath "${ORVANE_WINE_PLUGIN_DIR:-/}")"
 # The tests find the source and build folders through these; Windows paths for Windows code.
 export ORVANE_SOURCE_DIR="$(winpath "${ORVANE_SOURCE_DIR:?}")"
 export ORVANE_BINARY_DIR="$(winpath "$build")"
+# What a Qt test prints does not reach the pipe CTest reads under Wine: the log goes to a file
+# and is shown from there.
+log="$root/test.log"
+: >"$log"
 if [ "${ORVANE_WINE_DESKTOP:-}" = 1 ]; then
     # Windows' own window platform, drawn by Wine on a virtual X display of the test's own.
     export QT_QPA_PLATFORM=windows ORVANE_EXPECT_QPA=windows
-    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" -o "$(winpath "$log"),txt"
 else
-    wine "$@"
+    wine "$@" -o "$(winpath "$log"),txt"
 fi
+status=$?
+cat "$log"
+exit $status
