@@ -19,6 +19,9 @@ public:
     // The byte the check boxes make, bit i from the box of bit i.
     quint8 Flags() const;
 
+private:
+    void btnOkClick();
+
     QGroupBox* gbEPGFlags = nullptr;
     QCheckBox* chbDVBEPG = nullptr;
     QCheckBox* chbMHWEpg = nullptr;
@@ -30,9 +33,6 @@ public:
     QCheckBox* chbBit7 = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
-
-private:
-    void btnOkClick();
 
     TChannelTreeModel& FTree;
     std::array<QCheckBox*, 8> FBits{};

@@ -154,31 +154,32 @@ QAction* TfrmRestore::Forward(const char* name, const QString& caption, QAction*
 void TfrmRestore::CreateActions() {
     const int ctrl = static_cast<int>(Qt::CTRL);
     const int shift = static_cast<int>(Qt::SHIFT);
+    const TfrmMain::TSharedTreeCommands shared = FMain.SharedTreeCommands();
 
-    actSearch = Forward("actSearch", QStringLiteral("Search..."), FMain.actSearch,
+    actSearch = Forward("actSearch", QStringLiteral("Search..."), shared.Search,
                         QKeySequence(ctrl | Qt::Key_Q));
     actGoTo = MakeAction("actGoTo", QStringLiteral("GoTo"));
     actToggleBookmark = Forward("actToggleBookmark", QStringLiteral("Toggle Bookmark"),
-                                FMain.actToggleBookmark, QKeySequence(Qt::Key_F2));
+                                shared.ToggleBookmark, QKeySequence(Qt::Key_F2));
     actDeleteAllBookmarks =
         Forward("actDeleteAllBookmarks", QStringLiteral("Delete All Bookmarks"),
-                FMain.actDeleteAllBookmarks, QKeySequence(shift | Qt::Key_Delete));
+                shared.DeleteAllBookmarks, QKeySequence(shift | Qt::Key_Delete));
 
     actChecking = MakeAction("actChecking", QStringLiteral("By Channel Properties..."),
                              QKeySequence(ctrl | Qt::Key_P));
     actCheckingByCategoryAndRoot =
         Forward("actCheckingByCategoryAndRoot", QStringLiteral("By Root and Category..."),
-                FMain.actCheckingByCategoryAndRoot, QKeySequence(ctrl | Qt::Key_R));
+                shared.CheckingByCategoryAndRoot, QKeySequence(ctrl | Qt::Key_R));
     actUncheckAll =
         MakeAction("actUncheckAll", QStringLiteral("Uncheck All"), QKeySequence(ctrl | Qt::Key_U));
-    actCheckAll = Forward("actCheckAll", QStringLiteral("Check All"), FMain.actCheckAll);
+    actCheckAll = Forward("actCheckAll", QStringLiteral("Check All"), shared.CheckAll);
     actInvertChecking =
-        Forward("actInvertChecking", QStringLiteral("Invert Checking"), FMain.actInvertChecking);
+        Forward("actInvertChecking", QStringLiteral("Invert Checking"), shared.InvertChecking);
 
     actRestore = MakeAction("actRestore", QStringLiteral("Restore"));
     actDeletePermanently = MakeAction("actDeletePermanently", QStringLiteral("Delete Permanently"));
     actHelp = MakeAction("actHelp", QStringLiteral("Help"), QKeySequence(Qt::Key_F1));
-    actTune = Forward("actTune", QStringLiteral("Tune"), FMain.actTune, QKeySequence(Qt::Key_F9));
+    actTune = Forward("actTune", QStringLiteral("Tune"), shared.Tune, QKeySequence(Qt::Key_F9));
 
     FtbDeletePermanently = new QAction(CommandIcon(QStringLiteral("actDeletePermanently")),
                                        QStringLiteral("Delete &Permanently"), this);

@@ -51,6 +51,22 @@ public:
     void actGoToExecute();
     void actHelpExecute();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(const char* name, const QString& caption,
+                        const QKeySequence& shortcut = {});
+    // A command of the main window, run on this window's tree.
+    QAction* Forward(const char* name, const QString& caption, QAction* target,
+                     const QKeySequence& shortcut = {});
+    void CreateActions();
+    void CreateMenus();
+    bool FormKeyDown(QKeyEvent* event);
+    void SetCommandEnabled(QAction* action, bool enabled);
+
     TChannelTreeView* tvDeleted = nullptr;
     QMenuBar* mmRestore = nullptr;
     QToolBar* tbRestore = nullptr;
@@ -75,22 +91,6 @@ public:
     // Help and the tree's popup.
     QAction* actHelp = nullptr;
     QAction* actTune = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QAction* MakeAction(const char* name, const QString& caption,
-                        const QKeySequence& shortcut = {});
-    // A command of the main window, run on this window's tree.
-    QAction* Forward(const char* name, const QString& caption, QAction* target,
-                     const QKeySequence& shortcut = {});
-    void CreateActions();
-    void CreateMenus();
-    bool FormKeyDown(QKeyEvent* event);
-    void SetCommandEnabled(QAction* action, bool enabled);
 
     TfrmMain& FMain;
     TRestoreTreeModel* FModel = nullptr;

@@ -97,8 +97,7 @@ void TfrmMakeManHappy::showEvent(QShowEvent* event) {
     resize(s.frmMakeManHappyClientWidth, s.frmMakeManHappyClientHeight);
     TWaitCursor wait;
     // The preview reads the structure the pane shows, so the pane must be the one in use.
-    if (!FMain.actViewStructure->isChecked())
-        FMain.actViewStructureExecute();
+    FMain.ShowStructurePane();
     DisplayHappyMan();
     UpdateButtons();
 }
@@ -143,8 +142,8 @@ void TfrmMakeManHappy::btnAcceptClick() {
     TWaitCursor wait;
     FMain.TheStructure().MakeManHappy(FMain.Tree());
     // The reorder leaves no node of the main tree selected and every node collapsed.
-    FMain.tvChannels->selectionModel()->clear();
-    FMain.tvChannels->collapseAll();
+    FMain.TreeView().selectionModel()->clear();
+    FMain.TreeView().collapseAll();
     FMain.ShowStructure();
     DisplayHappyMan();
     UpdateButtons();

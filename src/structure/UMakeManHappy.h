@@ -24,14 +24,6 @@ public:
     void btnCopyClick();
     void btnHelpClick();
 
-    THappyManView* reHappyMan = nullptr;
-    TSizeGripPanel* pnlButtons = nullptr;
-    QPushButton* btnAccept = nullptr;
-    QPushButton* btnClose = nullptr;
-    QPushButton* btnFind = nullptr;
-    QPushButton* btnCopy = nullptr;
-    QPushButton* btnHelp = nullptr;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -42,6 +34,14 @@ private:
     void UpdateButtons();
     void PutCaretOnScrollTo();
     bool FormKeyDown(QKeyEvent* event);
+
+    THappyManView* reHappyMan = nullptr;
+    TSizeGripPanel* pnlButtons = nullptr;
+    QPushButton* btnAccept = nullptr;
+    QPushButton* btnClose = nullptr;
+    QPushButton* btnFind = nullptr;
+    QPushButton* btnCopy = nullptr;
+    QPushButton* btnHelp = nullptr;
 
     TfrmMain& FMain;
     int FScrollTo = -1;
