@@ -65,7 +65,7 @@ private:
     void tvIPTVContextPopup(const QPoint& pos);
 
     QTreeWidget* tvIPTV = nullptr;
-    TSizeGripPanel* SizeGripPanel1 = nullptr;
+    TSizeGripPanel* FPanel = nullptr;
     QLabel* lblStart = nullptr;
     QLineEdit* edtStart = nullptr;
     QPushButton* btnCalculate = nullptr;

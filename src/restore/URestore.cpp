@@ -88,7 +88,7 @@ TfrmRestore::TfrmRestore(TChannelDocument& document, TRestoreHost host, QWidget*
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(widths[i]);
         status->addWidget(panel);
-        StatusPanels[i] = panel;
+        FStatusPanels[i] = panel;
     }
 
     auto* body = new QHBoxLayout;
@@ -254,7 +254,8 @@ void TfrmRestore::FillTree() {
 }
 
 void TfrmRestore::ShowCheckedCount() {
-    StatusPanels[0]->setText(QStringLiteral("Checked: ") + QString::number(FModel->CheckedCount()));
+    FStatusPanels[0]->setText(QStringLiteral("Checked: ") +
+                              QString::number(FModel->CheckedCount()));
 }
 
 void TfrmRestore::SetCommandEnabled(QAction* action, bool enabled) {

@@ -87,7 +87,7 @@ private:
     QMenuBar* mmRestore = nullptr;
     QToolBar* tbRestore = nullptr;
     QMenu* pmDeleted = nullptr;
-    QLabel* StatusPanels[3] = {};
+    QLabel* FStatusPanels[3] = {};
     QTimer* tiEnabled = nullptr;
 
     // Edit.
