@@ -85,7 +85,7 @@ private:
 
     TChannelTreeView* tvDeleted = nullptr;
     QMenuBar* mmRestore = nullptr;
-    QToolBar* tbRestore = nullptr;
+    QToolBar* tbDeleted = nullptr;
     QMenu* pmDeleted = nullptr;
     QLabel* FStatusPanels[3] = {};
     QTimer* tiEnabled = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMap>
 #include <QPointer>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -43,6 +44,16 @@ QString KindOf(const QObject* object) {
     return QString::fromLatin1(object->metaObject()->className());
 }
 
+void CollectKinds(const QObject* parent, QMap<QString, QSet<QString>>& kinds) {
+    for (QObject* child : parent->children()) {
+        const QString name = child->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            kinds[name].insert(KindOf(child));
+        if (!IsOtherWindow(child))
+            CollectKinds(child, kinds);
+    }
+}
+
 void CollectAllNamed(const QObject* parent, QMap<QString, int>& counts) {
     for (QObject* child : parent->children()) {
         const QString name = child->objectName();
@@ -61,6 +72,16 @@ QStringList NamesSharedWithinWindow(const QObject* window) {
     QStringList shared;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         if (it.value() > 1)
+            shared.append(it.key());
+    return shared;
+}
+
+QStringList NamesOnSeveralKinds(const QObject* window) {
+    QMap<QString, QSet<QString>> kinds;
+    CollectKinds(window, kinds);
+    QStringList shared;
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it)
+        if (it.value().size() > 1)
             shared.append(it.key());
     return shared;
 }

@@ -30,6 +30,9 @@ template <typename T> T* Child(const QObject* owner, const char* name) {
 // The object names that two children of one kind (two widgets, two actions) share within the
 // window, as Child searches it; Qt's own helpers (qt_...) and unnamed children are left out.
 QStringList NamesSharedWithinWindow(const QObject* window);
+// The object names that children of different kinds share within the window (a tool bar and
+// one of its buttons): Child tells them apart, a reader or a script going by name alone not.
+QStringList NamesOnSeveralKinds(const QObject* window);
 
 struct TTrigger {
     // Lets queued work of the action (updates, deferred windows) run before returning.

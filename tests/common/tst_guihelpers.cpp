@@ -110,6 +110,7 @@ private Q_SLOTS:
         action->setObjectName(QStringLiteral("btnTwice"));
         QCOMPARE(Child<QAction>(&window, "btnTwice"), action);
         QCOMPARE(NamesSharedWithinWindow(&window), QStringList{u"btnTwice (widget)"_s});
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList{u"btnTwice"_s});
         // Another window's names are its own.
         auto* owned = new QDialog(&window);
         auto* inOwned = new QPushButton(owned);
@@ -117,6 +118,9 @@ private Q_SLOTS:
         QCOMPARE(NamesSharedWithinWindow(&window), QStringList{u"btnTwice (widget)"_s});
         first->setObjectName(QStringLiteral("btnFirst"));
         QCOMPARE(NamesSharedWithinWindow(&window), QStringList());
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList{u"btnTwice"_s});
+        action->setObjectName(QStringLiteral("actTwice"));
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList());
     }
 
     void whenModalActsInTheWindowAndClosesIt_data() {

@@ -99,6 +99,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QCOMPARE(shown->objectName(), window);
         QCOMPARE(NamesSharedWithinWindow(shown), QStringList());
+        QCOMPARE(NamesOnSeveralKinds(shown), QStringList());
     }
 };
 

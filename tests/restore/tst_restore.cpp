@@ -179,8 +179,11 @@ private Q_SLOTS:
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"D"_qs});
         QVERIFY(RunRestore([](TfrmRestore& window) {
-            QVERIFY(Trigger(Child<QToolBar>(&window, "tbRestore")->actions().last(),
-                            {.ProcessEvents = false}));
+            // The tool bar's last button, which the window names apart from its tool bar.
+            auto* button = Child<QAction>(&window, "tbRestore");
+            QVERIFY(button);
+            QCOMPARE(Child<QToolBar>(&window, "tbDeleted")->actions().last(), button);
+            QVERIFY(Trigger(button, {.ProcessEvents = false}));
         }));
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"A*"_qs, u"B+b*"_qs, u"D*"_qs}));
         // Nothing is left to restore; the main tree has nodes, so the window still opens,
