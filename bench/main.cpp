@@ -83,6 +83,11 @@ void Settle() {
 }
 
 // Runs body once the next modal window is up, from inside its exec() loop.
+// A window's control or action by its object name, as a user's script would find it.
+template <typename T> T* Named(const QObject* window, const char* name) {
+    return window->findChild<T*>(QLatin1String(name));
+}
+
 void WhenModal(std::function<void(QWidget*)> body, int triesLeft = 200) {
     QTimer::singleShot(0, qApp, [body = std::move(body), triesLeft] {
         if (QWidget* modal = QApplication::activeModalWidget())
@@ -132,9 +137,7 @@ private:
     double MeasureSelf(const std::function<void()>& setup, const std::function<double()>& body,
                        int runs = 0);
 
-    QAction* Action(const char* name) const {
-        return FMain->findChild<QAction*>(QLatin1String(name));
-    }
+    QAction* Action(const char* name) const { return Named<QAction>(FMain.get(), name); }
     // Whether the command is on for the user now (wired and enabled in this state).
     bool Enabled(const char* name) {
         FMain->UpdateActions();
@@ -213,7 +216,7 @@ double TBench::MeasureSelf(const std::function<void()>& setup, const std::functi
 void TBench::MakeWindow() {
     FMain = std::make_unique<TfrmMain>();
     // The bench runs the ticks it measures; a running timer would only add noise.
-    FMain->tiEnabled->stop();
+    Named<QTimer>(FMain.get(), "tiEnabled")->stop();
     FMain->show();
     Settle();
 }
@@ -301,9 +304,9 @@ void TBench::Memory(const QString& path) {
     std::printf("memory loaded %.1f\n", double(PeakRssKb()) / 1024.0);
     WhenModal([](QWidget* modal) {
         if (auto* window = qobject_cast<TfrmMakeManHappy*>(modal);
-            window && window->btnAccept->isEnabled()) {
+            window && Named<QPushButton>(window, "btnAccept")->isEnabled()) {
             TDialogSeam::AddAnswer(true);
-            window->btnAccept->click();
+            Named<QPushButton>(window, "btnAccept")->click();
             Settle();
         }
         modal->close();
@@ -427,7 +430,7 @@ void TBench::Sizes(int n) {
                 }
                 WhenModal([](QWidget* modal) {
                     if (auto* dialog = qobject_cast<TfrmEditName*>(modal)) {
-                        dialog->edtName->setText(QStringLiteral("Renamed"));
+                        dialog->SetName(QStringLiteral("Renamed"));
                         dialog->accept();
                     } else {
                         modal->close();
@@ -465,9 +468,9 @@ void TBench::Sizes(int n) {
                         return;
                     }
                     window->tiEnabledTimer();
-                    if (window->actRestore->isEnabled()) {
+                    if (Named<QAction>(window, "actRestore")->isEnabled()) {
                         const auto start = TClock::now();
-                        window->actRestore->trigger();
+                        Named<QAction>(window, "actRestore")->trigger();
                         Settle();
                         taken = MsSince(start);
                     }
@@ -510,24 +513,25 @@ void TBench::Sizes(int n) {
     }
 
     if (Wanted("make-man-happy")) {
-        const double ms = MeasureSelf([&] { Open(path); },
-                                      [&] {
-                                          double taken = -1;
-                                          WhenModal([&taken](QWidget* modal) {
-                                              auto* window = qobject_cast<TfrmMakeManHappy*>(modal);
-                                              if (window && window->btnAccept->isEnabled()) {
-                                                  TDialogSeam::AddAnswer(true);
-                                                  const auto start = TClock::now();
-                                                  window->btnAccept->click();
-                                                  Settle();
-                                                  taken = MsSince(start);
-                                              }
-                                              if (modal->isVisible())
-                                                  modal->close();
-                                          });
-                                          Trigger("actMakeManHappy");
-                                          return taken;
-                                      });
+        const double ms = MeasureSelf(
+            [&] { Open(path); },
+            [&] {
+                double taken = -1;
+                WhenModal([&taken](QWidget* modal) {
+                    auto* window = qobject_cast<TfrmMakeManHappy*>(modal);
+                    if (window && Named<QPushButton>(window, "btnAccept")->isEnabled()) {
+                        TDialogSeam::AddAnswer(true);
+                        const auto start = TClock::now();
+                        Named<QPushButton>(window, "btnAccept")->click();
+                        Settle();
+                        taken = MsSince(start);
+                    }
+                    if (modal->isVisible())
+                        modal->close();
+                });
+                Trigger("actMakeManHappy");
+                return taken;
+            });
         Report("make-man-happy", n, ms);
     }
 
@@ -547,7 +551,7 @@ void TBench::Sizes(int n) {
                     item->setCheckState(0, Qt::Checked);
                     ++ticked;
                 }
-            return ticked == 3 && window.btnCheck->isEnabled();
+            return ticked == 3 && Named<QPushButton>(&window, "btnCheck")->isEnabled();
         };
         if (tickProperties()) {
             Report("check-by-properties", n,
@@ -590,7 +594,8 @@ void TBench::Sizes(int n) {
         MainTreeView().Select(FMain->Tree().NodeIndex(0));
         TfrmSearch window(FMain.get());
         window.show();
-        window.edtChannelName->setText(QStringLiteral("no channel has this name"));
+        Named<QLineEdit>(&window, "edtChannelName")
+            ->setText(QStringLiteral("no channel has this name"));
         Settle();
         Report("search-step", n, Measure([] {}, [&] { window.Step(true, true); }));
         window.hide();

@@ -103,27 +103,27 @@ TfrmMakeIPTVXepg::TfrmMakeIPTVXepg(TChannelDocument& document, QWidget* parent)
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     tvIPTV->setPalette(palette);
 
-    SizeGripPanel1 = new TSizeGripPanel(this);
-    SizeGripPanel1->setObjectName(QStringLiteral("SizeGripPanel1"));
-    SizeGripPanel1->setFixedHeight(95);
+    FPanel = new TSizeGripPanel(this);
+    FPanel->setObjectName(QStringLiteral("SizeGripPanel1"));
+    FPanel->setFixedHeight(95);
 
-    lblStart = new QLabel(QStringLiteral("1) &Start Network ID:"), SizeGripPanel1);
+    lblStart = new QLabel(QStringLiteral("1) &Start Network ID:"), FPanel);
     lblStart->setObjectName(QStringLiteral("lblStart"));
-    edtStart = new QLineEdit(SizeGripPanel1);
+    edtStart = new QLineEdit(FPanel);
     edtStart->setObjectName(QStringLiteral("edtStart"));
     edtStart->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtStart));
     edtStart->setMaximumWidth(80);
     lblStart->setBuddy(edtStart);
 
-    btnCalculate = new QPushButton(QStringLiteral("2) C&alculate"), SizeGripPanel1);
+    btnCalculate = new QPushButton(QStringLiteral("2) C&alculate"), FPanel);
     btnCalculate->setObjectName(QStringLiteral("btnCalculate"));
-    btnSaveDVBViewer = new QPushButton(QStringLiteral("3) Sa&ve to DVBViewer"), SizeGripPanel1);
+    btnSaveDVBViewer = new QPushButton(QStringLiteral("3) Sa&ve to DVBViewer"), FPanel);
     btnSaveDVBViewer->setObjectName(QStringLiteral("btnSaveDVBViewer"));
     btnSaveDVBViewer->setEnabled(false);
-    btnExit = new QPushButton(QStringLiteral("E&xit"), SizeGripPanel1);
+    btnExit = new QPushButton(QStringLiteral("E&xit"), FPanel);
     btnExit->setObjectName(QStringLiteral("btnExit"));
-    btnHelp = new QPushButton(QStringLiteral("&Help"), SizeGripPanel1);
+    btnHelp = new QPushButton(QStringLiteral("&Help"), FPanel);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
     for (QPushButton* b : {btnCalculate, btnSaveDVBViewer, btnExit, btnHelp})
         b->setAutoDefault(false);
@@ -140,7 +140,7 @@ TfrmMakeIPTVXepg::TfrmMakeIPTVXepg(TChannelDocument& document, QWidget* parent)
     closing->addStretch();
     closing->addWidget(btnExit);
     closing->addWidget(btnHelp);
-    auto* panelLayout = new QVBoxLayout(SizeGripPanel1);
+    auto* panelLayout = new QVBoxLayout(FPanel);
     panelLayout->setContentsMargins(10, 10, 24, 10);
     panelLayout->addLayout(steps);
     panelLayout->addStretch();
@@ -150,7 +150,7 @@ TfrmMakeIPTVXepg::TfrmMakeIPTVXepg(TChannelDocument& document, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tvIPTV, 1);
-    layout->addWidget(SizeGripPanel1);
+    layout->addWidget(FPanel);
 
     pmProperties = new QMenu(this);
     pmProperties->setObjectName(QStringLiteral("pmProperties"));

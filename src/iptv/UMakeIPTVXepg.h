@@ -36,19 +36,6 @@ public:
     bool IsCalculated() const { return FIsCalculated; }
     bool IsSaved() const { return FIsSaved; }
 
-    QTreeWidget* tvIPTV = nullptr;
-    TSizeGripPanel* SizeGripPanel1 = nullptr;
-    QLabel* lblStart = nullptr;
-    QLineEdit* edtStart = nullptr;
-    QPushButton* btnCalculate = nullptr;
-    QPushButton* btnSaveDVBViewer = nullptr;
-    QPushButton* btnExit = nullptr;
-    QPushButton* btnHelp = nullptr;
-    QMenu* pmProperties = nullptr;
-    QAction* miExpandTreeView = nullptr;
-    QAction* miCollapseTreeView = nullptr;
-    QTimer* tiSaveEnabled = nullptr;
-
     void FormShow();
     void btnCalculateClick();
     void btnSaveDVBViewerClick();
@@ -76,6 +63,19 @@ private:
     void SetNodeImages(QTreeWidgetItem* item, int state, int nodeImage);
     void SetAllExpanded(bool expanded);
     void tvIPTVContextPopup(const QPoint& pos);
+
+    QTreeWidget* tvIPTV = nullptr;
+    TSizeGripPanel* FPanel = nullptr;
+    QLabel* lblStart = nullptr;
+    QLineEdit* edtStart = nullptr;
+    QPushButton* btnCalculate = nullptr;
+    QPushButton* btnSaveDVBViewer = nullptr;
+    QPushButton* btnExit = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QMenu* pmProperties = nullptr;
+    QAction* miExpandTreeView = nullptr;
+    QAction* miCollapseTreeView = nullptr;
+    QTimer* tiSaveEnabled = nullptr;
 
     TChannelDocument& FDocument;
     std::unique_ptr<TIPTVManager> FIPTVManager;

@@ -178,12 +178,12 @@ void TEditCommands::actRenameCategoryOrRootExecute(TEditMode mode) {
     {
         TfrmEditName dialog(FDocument.Tree(), FWindow);
         dialog.SetEditMode(mode);
-        dialog.edtName->clear();
+        dialog.SetName(QString());
         if (FWindow)
             dialog.move(FWindow->pos() + RenameDialogOffset);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        text = dialog.edtName->text();
+        text = dialog.Name();
     }
     if (text.isEmpty())
         return;
@@ -217,7 +217,7 @@ void TEditCommands::actEditChannelNameExecute() {
         dialog.SetChannelNo(tree.GetActualChannelNo(node));
         if (dialog.exec() != QDialog::Accepted)
             return;
-        text = dialog.edtName->text();
+        text = dialog.Name();
     }
     RunGuarded([&] { EditChannelName(node, text); });
 }

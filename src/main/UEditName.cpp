@@ -81,6 +81,14 @@ TfrmEditName::TfrmEditName(TChannelTreeModel& tree, QWidget* parent)
 
 TfrmEditName::~TfrmEditName() = default;
 
+QString TfrmEditName::Name() const {
+    return edtName->text();
+}
+
+void TfrmEditName::SetName(const QString& name) {
+    edtName->setText(name);
+}
+
 int TfrmEditName::Scaled(int pixels) const {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     const qreal dpi = s ? s->logicalDotsPerInch() : 96.0;

@@ -35,19 +35,15 @@ public:
     int ChannelNo() const { return FChannelNo; }
     void SetChannelNo(int no) { FChannelNo = no; }
 
+    // The name as typed; the command that opened the dialog reads it after OK.
+    QString Name() const;
+    void SetName(const QString& name);
+
     // The free-byte count shown now.
     int FreeBytes() const { return FFree; }
 
     // Sizes given at 96 dots per inch, scaled to the screen the dialog is on.
     int Scaled(int pixels) const;
-
-    QLabel* lblNameType = nullptr;
-    QLineEdit* edtName = nullptr;
-    QLabel* lblFree = nullptr;
-    QPushButton* btnOk = nullptr;
-    QPushButton* btnCancel = nullptr;
-    QLabel* lblTooLongNames = nullptr;
-    QPlainTextEdit* meChannels = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -64,6 +60,14 @@ private:
         int Category = 0;
         int Name = 0;
     };
+
+    QLabel* lblNameType = nullptr;
+    QLineEdit* edtName = nullptr;
+    QLabel* lblFree = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QLabel* lblTooLongNames = nullptr;
+    QPlainTextEdit* meChannels = nullptr;
 
     TChannelTreeModel& FTree;
     TEditMode FEditMode = emChannelName;

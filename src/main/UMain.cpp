@@ -405,12 +405,12 @@ void TfrmMain::CreateToolBar() {
 }
 
 void TfrmMain::CreatePanes() {
-    Splitter = new QSplitter(Qt::Horizontal, this);
-    Splitter->setObjectName(QStringLiteral("Splitter"));
-    Splitter->setChildrenCollapsible(false);
-    Splitter->setOpaqueResize(true);
+    FSplitter = new QSplitter(Qt::Horizontal, this);
+    FSplitter->setObjectName(QStringLiteral("Splitter"));
+    FSplitter->setChildrenCollapsible(false);
+    FSplitter->setOpaqueResize(true);
 
-    tvChannels = new TChannelTreeView(Splitter);
+    tvChannels = new TChannelTreeView(FSplitter);
     tvChannels->setObjectName(QStringLiteral("tvChannels"));
     tvChannels->setModel(&FDocument->Tree());
     tvChannels->SetF12TogglesTick(true);
@@ -426,7 +426,7 @@ void TfrmMain::CreatePanes() {
         return QVariant(NodeIcon(nodeImage, selectedImage));
     });
 
-    auto* right = new QWidget(Splitter);
+    auto* right = new QWidget(FSplitter);
     right->setMinimumWidth(MinimumPaneWidth);
     auto* layout = new QHBoxLayout(right);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -449,10 +449,10 @@ void TfrmMain::CreatePanes() {
     layout->addWidget(tvStructure);
     layout->addWidget(reChannelInfo);
 
-    Splitter->addWidget(tvChannels);
-    Splitter->addWidget(right);
-    Splitter->setStretchFactor(1, 1);
-    setCentralWidget(Splitter);
+    FSplitter->addWidget(tvChannels);
+    FSplitter->addWidget(right);
+    FSplitter->setStretchFactor(1, 1);
+    setCentralWidget(FSplitter);
 }
 
 void TfrmMain::CreateStatusBar() {
@@ -471,7 +471,7 @@ void TfrmMain::CreateStatusBar() {
         else
             panel->setMinimumWidth(widths[i]);
         bar->addWidget(panel);
-        StatusPanels[i] = panel;
+        FStatusPanels[i] = panel;
     }
     UpdateHappyPanel();
 }
@@ -725,8 +725,8 @@ TfrmRestore* TfrmMain::RestoreWindow() const {
 }
 
 void TfrmMain::UpdateHappyPanel() {
-    if (StatusPanels[0])
-        StatusPanels[0]->setPixmap(HappyImage(FIsNotHappy ? 1 : 0).pixmap(16, 16));
+    if (FStatusPanels[0])
+        FStatusPanels[0]->setPixmap(HappyImage(FIsNotHappy ? 1 : 0).pixmap(16, 16));
 }
 
 void TfrmMain::ChangeTreeViewNames() {
@@ -734,7 +734,7 @@ void TfrmMain::ChangeTreeViewNames() {
 }
 
 void TfrmMain::ShowCheckedCount() {
-    StatusPanels[1]->setText(QStringLiteral("Checked: ") + QString::number(CheckedCount()));
+    FStatusPanels[1]->setText(QStringLiteral("Checked: ") + QString::number(CheckedCount()));
 }
 
 void TfrmMain::SetEnabled(QAction* action, bool enabled) {
@@ -1016,7 +1016,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
     // The stored height is that of the client area below the menu bar.
     resize(s.frmMainClientWidth, s.frmMainClientHeight + menuBar()->sizeHint().height());
     const int treeWidth = s.tvChannelsWidth;
-    Splitter->setSizes({treeWidth, qMax(MinimumPaneWidth, Splitter->width() - treeWidth)});
+    FSplitter->setSizes({treeWidth, qMax(MinimumPaneWidth, FSplitter->width() - treeWidth)});
     switch (s.PathMode) {
     case 0:
         actNoPath->setChecked(true);
@@ -1049,7 +1049,7 @@ void TfrmMain::hideEvent(QHideEvent* event) {
     s.frmMainTop = y();
     s.frmMainClientHeight = height() - menuBar()->sizeHint().height();
     s.frmMainClientWidth = width();
-    s.tvChannelsWidth = Splitter->sizes().value(0, s.tvChannelsWidth);
+    s.tvChannelsWidth = FSplitter->sizes().value(0, s.tvChannelsWidth);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

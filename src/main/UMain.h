@@ -82,13 +82,68 @@ public:
     // after the selected one that matches the kind; nothing moves when none does.
     void SelectNextMatching(int kind);
 
+    // Command handlers.
+    void actInformationExecute();
+    void actMakeIPTVXepgReadyExecute();
+    void actViewStructureExecute();
+    void actRestoreDeletedExecute();
+    void actMakeManHappyExecute();
+    void actViewChannelInfoExecute();
+    void actHelpExecute();
+    void actSearchExecute();
+    void actGoToExecute();
+    void actViewGoToExecute(bool checked);
+    void actCheckingExecute();
+    void actViewCheckingExecute(bool checked);
+    void actCheckingByCategoryAndRootExecute();
+    // The check-by-properties and GoTo windows of the run.
+    TfrmChecking* CheckingWindow() const { return FfrmChecking; }
+    TfrmGoTo* GoToWindow() const { return FfrmGoTo; }
+    void actTuneExecute();
+    void actFoldersExecute();
+    void actSettingsExecute();
+    void actCodepageExecute();
+    void actExpandTreeViewExecute();
+    void actCollapseTreeViewExecute();
+    void SetPathMode(int mode);
+
+Q_SIGNALS:
+    // The window agreed to close: the run ends.
+    void FormClosed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Opens the first root of the structure pane all the way down and closes the rest.
+    void ShowFirstRootOnly();
+    QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut = {},
+                        const QString& hint = QString());
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePanes();
+    void CreateStatusBar();
+    void ConnectCommands();
+    void ConnectEditCommands();
+    void CreateSelectionWindows();
+    void AfterShow();
+    void PrepareChannelsPopup(const QModelIndex& node);
+    void SetEnabled(QAction* action, bool enabled);
+    // The tree the expand and collapse commands act on.
+    QTreeView* FocusedTree() const;
+    void UpdateHappyPanel();
+
     // Controls.
     TChannelTreeView* tvChannels = nullptr;
     QTreeView* tvStructure = nullptr;
     QTextEdit* reChannelInfo = nullptr;
-    QSplitter* Splitter = nullptr;
+    QSplitter* FSplitter = nullptr;
     QToolBar* tbMain = nullptr;
-    QLabel* StatusPanels[4] = {};
+    QLabel* FStatusPanels[4] = {};
     QTimer* tiEnabled = nullptr;
     QMenu* pmChannels = nullptr;
     QMenu* pmSubChannels = nullptr;
@@ -155,61 +210,6 @@ public:
     QAction* actExpandTreeView = nullptr;
     QAction* actCollapseTreeView = nullptr;
     QAction* actFocusMainForm = nullptr;
-
-    // Command handlers.
-    void actInformationExecute();
-    void actMakeIPTVXepgReadyExecute();
-    void actViewStructureExecute();
-    void actRestoreDeletedExecute();
-    void actMakeManHappyExecute();
-    void actViewChannelInfoExecute();
-    void actHelpExecute();
-    void actSearchExecute();
-    void actGoToExecute();
-    void actViewGoToExecute(bool checked);
-    void actCheckingExecute();
-    void actViewCheckingExecute(bool checked);
-    void actCheckingByCategoryAndRootExecute();
-    // The check-by-properties and GoTo windows of the run.
-    TfrmChecking* CheckingWindow() const { return FfrmChecking; }
-    TfrmGoTo* GoToWindow() const { return FfrmGoTo; }
-    void actTuneExecute();
-    void actFoldersExecute();
-    void actSettingsExecute();
-    void actCodepageExecute();
-    void actExpandTreeViewExecute();
-    void actCollapseTreeViewExecute();
-    void SetPathMode(int mode);
-
-Q_SIGNALS:
-    // The window agreed to close: the run ends.
-    void FormClosed();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    // Opens the first root of the structure pane all the way down and closes the rest.
-    void ShowFirstRootOnly();
-    QAction* MakeAction(const char* name, const QString& caption, const QKeySequence& shortcut = {},
-                        const QString& hint = QString());
-    void CreateActions();
-    void CreateMenus();
-    void CreateToolBar();
-    void CreatePanes();
-    void CreateStatusBar();
-    void ConnectCommands();
-    void ConnectEditCommands();
-    void CreateSelectionWindows();
-    void AfterShow();
-    void PrepareChannelsPopup(const QModelIndex& node);
-    void SetEnabled(QAction* action, bool enabled);
-    // The tree the expand and collapse commands act on.
-    QTreeView* FocusedTree() const;
-    void UpdateHappyPanel();
 
     // The document's questions become message boxes and file dialogs.
     std::unique_ptr<TUserPrompt> FPrompt;

@@ -19,6 +19,7 @@ public:
     // The byte the check boxes make, bit i from the box of bit i.
     quint8 Flags() const;
 
+private:
     QGroupBox* gbEPGFlags = nullptr;
     QCheckBox* chbDVBEPG = nullptr;
     QCheckBox* chbMHWEpg = nullptr;
@@ -31,6 +32,5 @@ public:
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
-private:
     std::array<QCheckBox*, 8> FBits{};
 };

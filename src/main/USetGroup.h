@@ -18,13 +18,13 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
 
-    QGroupBox* rgGroups = nullptr;
-    QPushButton* btnOk = nullptr;
-    QPushButton* btnCancel = nullptr;
-
 private:
     void rgGroupsClick();
     void btnOkClick();
+
+    QGroupBox* rgGroups = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
 
     QButtonGroup* FItems = nullptr;
 };

@@ -28,16 +28,16 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
 
-    QGroupBox* rgProperties = nullptr;
-    QPushButton* btnOk = nullptr;
-    QPushButton* btnCancel = nullptr;
-
 private:
     // Clears the items, chooses none and fills caption and items by SetType; the dialog is
     // shown as the last call left it.
     void FormShow();
     void rgPropertiesClick();
     void btnOkClick();
+
+    QGroupBox* rgProperties = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
 
     TSetType FSetType = stRDS;
     QButtonGroup* FItems = nullptr;

@@ -88,13 +88,13 @@ TfrmRestore::TfrmRestore(TChannelDocument& document, TRestoreHost host, QWidget*
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(widths[i]);
         status->addWidget(panel);
-        StatusPanels[i] = panel;
+        FStatusPanels[i] = panel;
     }
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    body->addWidget(tbRestore);
+    body->addWidget(tbDeleted);
     body->addWidget(tvDeleted, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -223,15 +223,15 @@ void TfrmRestore::CreateMenus() {
     help->setObjectName(QStringLiteral("mnHelp"));
     connect(help, &QAction::triggered, this, &TfrmRestore::actHelpExecute);
 
-    tbRestore = new QToolBar(QStringLiteral("Commands"), this);
-    tbRestore->setObjectName(QStringLiteral("tbRestore"));
-    tbRestore->setOrientation(Qt::Vertical);
-    tbRestore->setMovable(false);
-    tbRestore->setFloatable(false);
-    tbRestore->setIconSize(QSize(32, 32));
-    tbRestore->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tbRestore->addActions({actUncheckAll, actGoTo, actSearch, FtbDeletePermanently, FtbRestore});
-    tbRestore->layout()->setSpacing(0);
+    tbDeleted = new QToolBar(QStringLiteral("Commands"), this);
+    tbDeleted->setObjectName(QStringLiteral("tbDeleted"));
+    tbDeleted->setOrientation(Qt::Vertical);
+    tbDeleted->setMovable(false);
+    tbDeleted->setFloatable(false);
+    tbDeleted->setIconSize(QSize(32, 32));
+    tbDeleted->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbDeleted->addActions({actUncheckAll, actGoTo, actSearch, FtbDeletePermanently, FtbRestore});
+    tbDeleted->layout()->setSpacing(0);
 
     pmDeleted = new QMenu(this);
     pmDeleted->setObjectName(QStringLiteral("pmDeleted"));
@@ -254,7 +254,8 @@ void TfrmRestore::FillTree() {
 }
 
 void TfrmRestore::ShowCheckedCount() {
-    StatusPanels[0]->setText(QStringLiteral("Checked: ") + QString::number(FModel->CheckedCount()));
+    FStatusPanels[0]->setText(QStringLiteral("Checked: ") +
+                              QString::number(FModel->CheckedCount()));
 }
 
 void TfrmRestore::SetCommandEnabled(QAction* action, bool enabled) {

@@ -68,11 +68,26 @@ public:
     void actGoToExecute();
     void actHelpExecute();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(const char* name, const QString& caption,
+                        const QKeySequence& shortcut = {});
+    // The host's command of the same name, run on this window's tree.
+    QAction* Forward(const char* name, const QString& caption, const QKeySequence& shortcut = {});
+    void CreateActions();
+    void CreateMenus();
+    bool FormKeyDown(QKeyEvent* event);
+    void SetCommandEnabled(QAction* action, bool enabled);
+
     TChannelTreeView* tvDeleted = nullptr;
     QMenuBar* mmRestore = nullptr;
-    QToolBar* tbRestore = nullptr;
+    QToolBar* tbDeleted = nullptr;
     QMenu* pmDeleted = nullptr;
-    QLabel* StatusPanels[3] = {};
+    QLabel* FStatusPanels[3] = {};
     QTimer* tiEnabled = nullptr;
 
     // Edit.
@@ -92,21 +107,6 @@ public:
     // Help and the tree's popup.
     QAction* actHelp = nullptr;
     QAction* actTune = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QAction* MakeAction(const char* name, const QString& caption,
-                        const QKeySequence& shortcut = {});
-    // The host's command of the same name, run on this window's tree.
-    QAction* Forward(const char* name, const QString& caption, const QKeySequence& shortcut = {});
-    void CreateActions();
-    void CreateMenus();
-    bool FormKeyDown(QKeyEvent* event);
-    void SetCommandEnabled(QAction* action, bool enabled);
 
     TChannelDocument& FDocument;
     TRestoreHost FHost;

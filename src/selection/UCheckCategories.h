@@ -28,14 +28,6 @@ public:
     void btnCheckClick();
     void btnUncheckClick();
 
-    QLabel* lblRoot = nullptr;
-    QComboBox* cboRoot = nullptr;
-    QTreeWidget* tvCategories = nullptr;
-    QPushButton* btnCheck = nullptr;
-    QPushButton* btnUncheck = nullptr;
-    QPushButton* btnClose = nullptr;
-    TSizeGripPanel* pnlButtons = nullptr;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -46,6 +38,14 @@ private:
     void FillCategories();
     void UpdateButtons();
     void CheckOrUncheck(bool check);
+
+    QLabel* lblRoot = nullptr;
+    QComboBox* cboRoot = nullptr;
+    QTreeWidget* tvCategories = nullptr;
+    QPushButton* btnCheck = nullptr;
+    QPushButton* btnUncheck = nullptr;
+    QPushButton* btnClose = nullptr;
+    TSizeGripPanel* pnlButtons = nullptr;
 
     TChannelTree FTree;
     TCategoryStructure FCS;

@@ -42,17 +42,6 @@ public:
     // Close button, close box and the main window's view command.
     void FormClose();
 
-    QTreeWidget* tvChecking = nullptr;
-    QCheckBox* chbLanguage = nullptr;
-    QLineEdit* edtLanguage = nullptr;
-    QLabel* lblLanguage = nullptr;
-    QPushButton* btnCheck = nullptr;
-    QPushButton* btnUncheck = nullptr;
-    QPushButton* btnClose = nullptr;
-    QPushButton* btnHelp = nullptr;
-    TSizeGripPanel* pnlButtons = nullptr;
-    QMenu* pmChecking = nullptr;
-
 Q_SIGNALS:
     // The window was shown (true) or closed (false): the main window's view command follows.
     void VisibilityChanged(bool visible);
@@ -70,6 +59,17 @@ private:
     void CheckOrUncheck(bool check);
     void ResetChecks();
     bool FormKeyDown(QKeyEvent* event);
+
+    QTreeWidget* tvChecking = nullptr;
+    QCheckBox* chbLanguage = nullptr;
+    QLineEdit* edtLanguage = nullptr;
+    QLabel* lblLanguage = nullptr;
+    QPushButton* btnCheck = nullptr;
+    QPushButton* btnUncheck = nullptr;
+    QPushButton* btnClose = nullptr;
+    QPushButton* btnHelp = nullptr;
+    TSizeGripPanel* pnlButtons = nullptr;
+    QMenu* pmChecking = nullptr;
 
     TChannelTree FTree;
     TKeyPreview* FKeyPreview = nullptr;

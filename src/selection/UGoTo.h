@@ -37,6 +37,21 @@ public:
     // Close button, close box and the main window's view command.
     void FormClose();
 
+Q_SIGNALS:
+    // The window was shown (true) or closed (false): the main window's view command follows.
+    void VisibilityChanged(bool visible);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool FormKeyDown(QKeyEvent* event);
+    // "Checked (F12)" shows the selected node's tick, without ticking anything.
+    void ShowSelectedTick();
+
     QGroupBox* gbBookmark = nullptr;
     QGroupBox* gbChecked = nullptr;
     QGroupBox* gbEncryptted = nullptr;
@@ -58,21 +73,6 @@ public:
     QPushButton* btnMakeSelectedVisible = nullptr;
     QCheckBox* chbChecked = nullptr;
     QPushButton* btnClose = nullptr;
-
-Q_SIGNALS:
-    // The window was shown (true) or closed (false): the main window's view command follows.
-    void VisibilityChanged(bool visible);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    bool FormKeyDown(QKeyEvent* event);
-    // "Checked (F12)" shows the selected node's tick, without ticking anything.
-    void ShowSelectedTick();
 
     std::array<QPushButton*, JumpKindCount> FJumpButtons{};
     TKeyPreview* FKeyPreview = nullptr;

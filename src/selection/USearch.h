@@ -29,6 +29,15 @@ public:
     // Enables "Previous" and "Next" exactly when a step that way would find a match.
     void RefreshButtons();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void CriteriaChanged();
+    bool FormKeyDown(QKeyEvent* event);
+    void SelectMatch(const TChannelTree& tree, int row);
+
     QGroupBox* gbSearchSettings = nullptr;
     QGroupBox* gbNavigation = nullptr;
     QLineEdit* edtChannelName = nullptr;
@@ -39,15 +48,6 @@ public:
     QPushButton* btnNext = nullptr;
     QCheckBox* chbChecked = nullptr;
     QPushButton* btnClose = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
-    void CriteriaChanged();
-    bool FormKeyDown(QKeyEvent* event);
-    void SelectMatch(const TChannelTree& tree, int row);
 
     TKeyPreview* FKeyPreview = nullptr;
 };

@@ -26,14 +26,6 @@ public:
     void btnCopyClick();
     void btnHelpClick();
 
-    THappyManView* reHappyMan = nullptr;
-    TSizeGripPanel* pnlButtons = nullptr;
-    QPushButton* btnAccept = nullptr;
-    QPushButton* btnClose = nullptr;
-    QPushButton* btnFind = nullptr;
-    QPushButton* btnCopy = nullptr;
-    QPushButton* btnHelp = nullptr;
-
 Q_SIGNALS:
     // The main tree was reordered: its view, the structure pane and the command states follow.
     void Reordered();
@@ -48,6 +40,14 @@ private:
     void UpdateButtons();
     void PutCaretOnScrollTo();
     bool FormKeyDown(QKeyEvent* event);
+
+    THappyManView* reHappyMan = nullptr;
+    TSizeGripPanel* pnlButtons = nullptr;
+    QPushButton* btnAccept = nullptr;
+    QPushButton* btnClose = nullptr;
+    QPushButton* btnFind = nullptr;
+    QPushButton* btnCopy = nullptr;
+    QPushButton* btnHelp = nullptr;
 
     TChannelDocument& FDocument;
     TStructure& FStructure;

@@ -14,16 +14,6 @@ class TfrmFolders : public QDialog {
 public:
     explicit TfrmFolders(QWidget* parent = nullptr);
 
-    QLineEdit* edtDVBViewerDataFolder = nullptr;
-    QLineEdit* edtDefaultWorkFolder = nullptr;
-    QPushButton* btnDetect = nullptr;
-    QPushButton* btnBrowse = nullptr;
-    QPushButton* btnOK = nullptr;
-    QPushButton* btnCancel = nullptr;
-    QPushButton* llDataFolder = nullptr;
-    QPushButton* llDVBViewerDataFolder = nullptr;
-    QTimer* tiDetect = nullptr;
-
     void btnDetectClick();
     void btnBrowseClick();
     void btnOKClick();
@@ -38,6 +28,16 @@ protected:
 private:
     void EditChanged();
     void EndDetect();
+
+    QLineEdit* edtDVBViewerDataFolder = nullptr;
+    QLineEdit* edtDefaultWorkFolder = nullptr;
+    QPushButton* btnDetect = nullptr;
+    QPushButton* btnBrowse = nullptr;
+    QPushButton* btnOK = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* llDataFolder = nullptr;
+    QPushButton* llDVBViewerDataFolder = nullptr;
+    QTimer* tiDetect = nullptr;
 
     TAutomationCall* FDetectCall = nullptr;
 };

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMap>
 #include <QPointer>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -15,17 +17,88 @@ void FailAt(const QString& message, const std::source_location& where) {
 constexpr int PollIntervalMs = 20;
 constexpr int PollTries = 250;
 
+// Another window (a dialog, a tool window) owned by this one has names of its own; a popup
+// menu belongs to the window that shows it.
+bool IsOtherWindow(const QObject* object) {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow() && widget->windowType() != Qt::Popup;
+}
+
+void CollectNamed(const QObject* parent, const QString& name, const QMetaObject& type,
+                  QList<QObject*>& found) {
+    for (QObject* child : parent->children()) {
+        if (child->objectName() == name && type.cast(child))
+            found.append(child);
+        if (!IsOtherWindow(child))
+            CollectNamed(child, name, type, found);
+    }
+}
+
+// Widgets are one kind and actions another: a test names the kind it expects no finer than
+// that (a QWidget for "some control").
+QString KindOf(const QObject* object) {
+    if (object->isWidgetType())
+        return QStringLiteral("widget");
+    if (qobject_cast<const QAction*>(object))
+        return QStringLiteral("action");
+    return QString::fromLatin1(object->metaObject()->className());
+}
+
+void CollectKinds(const QObject* parent, QMap<QString, QSet<QString>>& kinds) {
+    for (QObject* child : parent->children()) {
+        const QString name = child->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            kinds[name].insert(KindOf(child));
+        if (!IsOtherWindow(child))
+            CollectKinds(child, kinds);
+    }
+}
+
+void CollectAllNamed(const QObject* parent, QMap<QString, int>& counts) {
+    for (QObject* child : parent->children()) {
+        const QString name = child->objectName();
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            ++counts[name + QStringLiteral(" (") + KindOf(child) + u')'];
+        if (!IsOtherWindow(child))
+            CollectAllNamed(child, counts);
+    }
+}
+
 } // namespace
+
+QStringList NamesSharedWithinWindow(const QObject* window) {
+    QMap<QString, int> counts;
+    CollectAllNamed(window, counts);
+    QStringList shared;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > 1)
+            shared.append(it.key());
+    return shared;
+}
+
+QStringList NamesOnSeveralKinds(const QObject* window) {
+    QMap<QString, QSet<QString>> kinds;
+    CollectKinds(window, kinds);
+    QStringList shared;
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it)
+        if (it.value().size() > 1)
+            shared.append(it.key());
+    return shared;
+}
 
 QObject* FindNamedChild(const QObject* owner, const QString& name, const QMetaObject& type) {
     if (!owner) {
         qWarning("no window to look for %s in", qPrintable(name));
         return nullptr;
     }
-    for (QObject* child : owner->findChildren<QObject*>(name))
-        if (type.cast(child))
-            return child;
-    qWarning("no %s named %s", type.className(), qPrintable(name));
+    QList<QObject*> found;
+    CollectNamed(owner, name, type, found);
+    if (found.size() == 1)
+        return found.first();
+    if (found.isEmpty())
+        qWarning("no %s named %s", type.className(), qPrintable(name));
+    else
+        qWarning("more than one %s named %s", type.className(), qPrintable(name));
     return nullptr;
 }
 
@@ -45,7 +118,9 @@ bool Trigger(QAction* action, TTrigger how, std::source_location where) {
 }
 
 bool Trigger(const QObject* window, const QString& name, TTrigger how, std::source_location where) {
-    QAction* action = window ? window->findChild<QAction*>(name) : nullptr;
+    auto* action =
+        window ? static_cast<QAction*>(FindNamedChild(window, name, QAction::staticMetaObject))
+               : nullptr;
     if (!action) {
         FailAt(QStringLiteral("no action %1").arg(name), where);
         return false;

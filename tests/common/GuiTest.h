@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -14,7 +15,9 @@
 
 class QAction;
 
-// A child of owner by object name; a missing one is reported naming it, and gives nullptr.
+// A child of owner by object name, within owner's window: the windows it owns (dialogs, tool
+// windows) keep their own names and are not searched, popup menus are. A missing name, or
+// one that two children of that type share, is reported naming it and gives nullptr.
 QObject* FindNamedChild(const QObject* owner, const QString& name, const QMetaObject& type);
 
 template <typename T> T* Child(const QObject* owner, const QString& name) {
@@ -23,6 +26,13 @@ template <typename T> T* Child(const QObject* owner, const QString& name) {
 template <typename T> T* Child(const QObject* owner, const char* name) {
     return Child<T>(owner, QString::fromLatin1(name));
 }
+
+// The object names that two children of one kind (two widgets, two actions) share within the
+// window, as Child searches it; Qt's own helpers (qt_...) and unnamed children are left out.
+QStringList NamesSharedWithinWindow(const QObject* window);
+// The object names that children of different kinds share within the window (a tool bar and
+// one of its buttons): Child tells them apart, a reader or a script going by name alone not.
+QStringList NamesOnSeveralKinds(const QObject* window);
 
 struct TTrigger {
     // Lets queued work of the action (updates, deferred windows) run before returning.

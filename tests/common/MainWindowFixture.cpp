@@ -34,7 +34,7 @@ bool TMainWindowFixture::Prepare(TMainWindowPrepare how) {
 bool TMainWindowFixture::Open(TMainWindowOpen how) {
     FMain = std::make_unique<TfrmMain>();
     if (how.StopTimer)
-        FMain->tiEnabled->stop();
+        Child<QTimer>("tiEnabled")->stop();
     if (!how.Show)
         return true;
     FMain->show();
@@ -80,7 +80,7 @@ QString TMainWindowFixture::Path(const QString& name) const {
 }
 
 QAction* TMainWindowFixture::Action(const QString& name) const {
-    return Child<QAction>(FMain.get(), name);
+    return ::Child<QAction>(FMain.get(), name);
 }
 
 bool TMainWindowFixture::Trigger(const QString& name, TMainWindowTrigger how,

@@ -69,6 +69,8 @@ public:
     QString Folder() const { return FDir->path(); }
     QString Path(const QString& name = QStringLiteral("work.dat")) const;
 
+    // The window's control or action by its object name; see the free Child.
+    template <typename T> T* Child(const char* name) const { return ::Child<T>(FMain.get(), name); }
     // The window's action by its object name; nullptr (and a warning naming it) if missing.
     QAction* Action(const QString& name) const;
     // The window's action triggered as the menu would; see the free Trigger.

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -72,6 +74,53 @@ private Q_SLOTS:
         QCOMPARE(Child<QAction>(&window, "same"), action);
         QTest::ignoreMessage(QtWarningMsg, "no QAction named other");
         QCOMPARE(Child<QAction>(&window, "other"), nullptr);
+    }
+
+    void childLooksWithinTheWindowOnly() {
+        QWidget window;
+        auto* popup = new QMenu(&window);
+        auto* inPopup = popup->addAction(QStringLiteral("In popup"));
+        inPopup->setObjectName(QStringLiteral("actInPopup"));
+        auto* frame = new QWidget(&window);
+        auto* nested = new QPushButton(frame);
+        nested->setObjectName(QStringLiteral("btnNested"));
+        auto* owned = new QDialog(&window);
+        owned->setObjectName(QStringLiteral("dlgOwned"));
+        auto* inOwned = new QPushButton(owned);
+        inOwned->setObjectName(QStringLiteral("btnOwn"));
+        QCOMPARE(Child<QAction>(&window, "actInPopup"), inPopup);
+        QCOMPARE(Child<QPushButton>(&window, "btnNested"), nested);
+        QCOMPARE(Child<QDialog>(&window, "dlgOwned"), owned);
+        QCOMPARE(Child<QPushButton>(owned, "btnOwn"), inOwned);
+        QTest::ignoreMessage(QtWarningMsg, "no QPushButton named btnOwn");
+        QCOMPARE(Child<QPushButton>(&window, "btnOwn"), nullptr);
+    }
+
+    void childRefusesANameTwoChildrenShare() {
+        QWidget window;
+        auto* first = new QPushButton(&window);
+        first->setObjectName(QStringLiteral("btnTwice"));
+        auto* frame = new QWidget(&window);
+        auto* second = new QPushButton(frame);
+        second->setObjectName(QStringLiteral("btnTwice"));
+        QTest::ignoreMessage(QtWarningMsg, "more than one QPushButton named btnTwice");
+        QCOMPARE(Child<QPushButton>(&window, "btnTwice"), nullptr);
+        // The same name on another type is no clash.
+        auto* action = new QAction(&window);
+        action->setObjectName(QStringLiteral("btnTwice"));
+        QCOMPARE(Child<QAction>(&window, "btnTwice"), action);
+        QCOMPARE(NamesSharedWithinWindow(&window), QStringList{u"btnTwice (widget)"_s});
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList{u"btnTwice"_s});
+        // Another window's names are its own.
+        auto* owned = new QDialog(&window);
+        auto* inOwned = new QPushButton(owned);
+        inOwned->setObjectName(QStringLiteral("btnTwice"));
+        QCOMPARE(NamesSharedWithinWindow(&window), QStringList{u"btnTwice (widget)"_s});
+        first->setObjectName(QStringLiteral("btnFirst"));
+        QCOMPARE(NamesSharedWithinWindow(&window), QStringList());
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList{u"btnTwice"_s});
+        action->setObjectName(QStringLiteral("actTwice"));
+        QCOMPARE(NamesOnSeveralKinds(&window), QStringList());
     }
 
     void whenModalActsInTheWindowAndClosesIt_data() {

@@ -166,8 +166,8 @@ private:
     std::unique_ptr<TDragLoop> FDragLoop;
 
     TChannelTreeModel& Tree() const { return F->Tree(); }
-    TChannelTreeView* View() const { return F->tvChannels; }
-    QString CheckedPanel() const { return F->StatusPanels[1]->text(); }
+    TChannelTreeView* View() const { return F.Child<TChannelTreeView>("tvChannels"); }
+    QString CheckedPanel() const { return F.Child<QLabel>("StatusPanel1")->text(); }
 
     // Triggers a command as the menu would, with the commands' states brought up to date.
     bool Trigger(const QString& name) { return F.Trigger(name, {.UpdateActionsFirst = true}); }
@@ -400,11 +400,11 @@ private Q_SLOTS:
             QVERIFY(dialog);
             dialogPos = dialog->pos();
             shownTitle = dialog->windowTitle();
-            auto* edit = dialog->findChild<QLineEdit*>(u"edtName"_qs);
+            auto* edit = Child<QLineEdit>(dialog, "edtName");
             QVERIFY(edit);
             QVERIFY(edit->text().isEmpty());
             edit->setText(u"News"_qs);
-            auto* button = dialog->findChild<QPushButton*>(ok ? u"btnOk"_qs : u"btnCancel"_qs);
+            auto* button = Child<QPushButton>(dialog, ok ? "btnOk" : "btnCancel");
             QVERIFY(button);
             button->click();
         });
@@ -431,11 +431,11 @@ private Q_SLOTS:
         const auto modal = WhenModal([&](QWidget* w) {
             auto* dialog = qobject_cast<QDialog*>(w);
             QVERIFY(dialog);
-            auto* edit = dialog->findChild<QLineEdit*>(u"edtName"_qs);
+            auto* edit = Child<QLineEdit>(dialog, "edtName");
             QVERIFY(edit);
             shownText = edit->text();
             edit->setText(u"bb"_qs);
-            auto* button = dialog->findChild<QPushButton*>(u"btnOk"_qs);
+            auto* button = Child<QPushButton>(dialog, "btnOk");
             QVERIFY(button);
             button->click();
         });

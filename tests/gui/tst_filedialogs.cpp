@@ -80,7 +80,7 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<QFileDialog*>(w);
             QVERIFY(dialog);
             shownTitle = dialog->windowTitle();
-            auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            auto* name = Child<QLineEdit>(dialog, "fileNameEdit");
             QVERIFY(name);
             name->setFocus();
             name->setText(u"work"_s);

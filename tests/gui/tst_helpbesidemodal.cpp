@@ -95,7 +95,7 @@ private Q_SLOTS:
             if (helpButton.isEmpty()) {
                 QTest::keyClick(dialog->windowHandle(), Qt::Key_F1);
             } else {
-                auto* button = dialog->findChild<QPushButton*>(helpButton);
+                auto* button = Child<QPushButton>(dialog, helpButton);
                 QVERIFY(button);
                 ClickThroughWindow(button);
             }
@@ -104,11 +104,11 @@ private Q_SLOTS:
             helpOpened = true;
             QVERIFY(QTest::qWaitForWindowExposed(help));
 
-            ClickThroughWindow(help->findChild<QPushButton*>(u"btnCopy"_s));
+            ClickThroughWindow(Child<QPushButton>(help, "btnCopy"));
             QTRY_VERIFY(!QApplication::clipboard()->text().isEmpty());
             copied = QApplication::clipboard()->text() == help->reHelp()->toPlainText();
 
-            ClickThroughWindow(help->findChild<QPushButton*>(u"btnOK"_s));
+            ClickThroughWindow(Child<QPushButton>(help, "btnOK"));
             QTRY_VERIFY(!HelpWindowsManager().IsLaunched(page));
             closedByOK = true;
             modalStillOpen = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
@@ -143,16 +143,16 @@ private Q_SLOTS:
                 QVERIFY(check);
                 QVERIFY(check != restore);
                 checkShown = check->objectName();
-                auto* button = check->findChild<QPushButton*>(u"btnHelp"_s);
+                auto* button = Child<QPushButton>(check, "btnHelp");
                 QVERIFY(button);
                 ClickThroughWindow(button);
                 QTRY_VERIFY(HelpWindowsManager().Window(hpCheckUncheck));
                 TfrmHelp* help = HelpWindowsManager().Window(hpCheckUncheck);
                 QVERIFY(QTest::qWaitForWindowExposed(help));
-                ClickThroughWindow(help->findChild<QPushButton*>(u"btnCopy"_s));
+                ClickThroughWindow(Child<QPushButton>(help, "btnCopy"));
                 QTRY_VERIFY(!QApplication::clipboard()->text().isEmpty());
                 copied = QApplication::clipboard()->text() == help->reHelp()->toPlainText();
-                ClickThroughWindow(help->findChild<QPushButton*>(u"btnOK"_s));
+                ClickThroughWindow(Child<QPushButton>(help, "btnOK"));
                 QTRY_VERIFY(!HelpWindowsManager().IsLaunched(hpCheckUncheck));
                 closedByOK = true;
                 bothStillOpen = check->isVisible() && restore->isVisible() &&

@@ -78,8 +78,8 @@ private:
     void FocusTree() {
         QApplication::setActiveWindow(&F.Main());
         QVERIFY(QTest::qWaitForWindowActive(&F.Main()));
-        F->tvChannels->setFocus();
-        QTRY_VERIFY(F->tvChannels->hasFocus());
+        F.Child<TChannelTreeView>("tvChannels")->setFocus();
+        QTRY_VERIFY(F.Child<TChannelTreeView>("tvChannels")->hasFocus());
     }
     // Presses Down in the window, then lets the loop run; the time both took.
     qint64 PressDown() {
@@ -103,7 +103,7 @@ private Q_SLOTS:
 
     // Ticks by hand, so that each state is checked exactly after one tick.
     void ticksFollowTheRunningViewer() {
-        F->tiEnabled->stop();
+        F.Child<QTimer>("tiEnabled")->stop();
         LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
         Select(1);
         QAction* save = Action("actSaveDVBViewerFile");
@@ -130,7 +130,7 @@ private Q_SLOTS:
     }
 
     void anUnreachableViewerIsReportedOncePerFailure() {
-        F->tiEnabled->stop();
+        F.Child<QTimer>("tiEnabled")->stop();
         LoadViewerList({Main(QStringLiteral("A"), 10)});
         // Registered as running, but nobody listens on its socket.
         RegisterViewer(F.Path(QStringLiteral("no-such-socket")));
@@ -159,9 +159,9 @@ private Q_SLOTS:
 
     // The timer as it runs, not called by hand.
     void theRunningTimerEnablesSaveOnceTheViewerEnds() {
-        QCOMPARE(F->tiEnabled->interval(), 300);
+        QCOMPARE(F.Child<QTimer>("tiEnabled")->interval(), 300);
         QCOMPARE(TfrmMain::EnabledTimerInterval, 300);
-        QVERIFY(F->tiEnabled->isActive());
+        QVERIFY(F.Child<QTimer>("tiEnabled")->isActive());
         LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
         Select(0);
         QAction* save = Action("actSaveDVBViewerFile");
@@ -176,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(viewer.Terminate());
         QTRY_VERIFY_WITH_TIMEOUT(save->isEnabled(), 1000);
         QVERIFY(!tune->isEnabled());
-        QVERIFY(F->tiEnabled->isActive());
+        QVERIFY(F.Child<QTimer>("tiEnabled")->isActive());
         QVERIFY(TDialogSeam::Shown().empty());
     }
 

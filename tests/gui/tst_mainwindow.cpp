@@ -129,7 +129,8 @@ private:
     }
 
     TChannelTreeModel& Tree() const { return F->Tree(); }
-    QString CheckedPanel() const { return F->StatusPanels[1]->text(); }
+    TChannelTreeView* View() const { return F.Child<TChannelTreeView>("tvChannels"); }
+    QString CheckedPanel() const { return F.Child<QLabel>("StatusPanel1")->text(); }
     int SelectedRow() const {
         const QModelIndex node = MainTreeView().SelectedNode();
         return node.isValid() && TChannelTreeModel::IsTopLevel(node) ? node.row() : -1;
@@ -137,11 +138,11 @@ private:
     void Select(const QModelIndex& node) { MainTreeView().Select(node); }
 
     void PressInTree(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(F->tvChannels, static_cast<Qt::Key>(key), modifiers);
+        QTest::keyClick(View(), static_cast<Qt::Key>(key), modifiers);
     }
 
     QPoint TickBoxCentre(const QModelIndex& node) const {
-        TChannelTreeView* view = F->tvChannels;
+        TChannelTreeView* view = View();
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.rect = view->visualRect(node);
@@ -270,7 +271,7 @@ private Q_SLOTS:
         LoadFive();
         Settings().PathMode = pathMode == 0 ? 2 : 0; // start from another mode
         CheckNode(Tree().NodeIndex(3));
-        F->tvChannels->expand(Tree().NodeIndex(1));
+        View()->expand(Tree().NodeIndex(1));
         Select(Tree().SubIndex(1, 0));
 
         QVERIFY(Trigger(command));
@@ -278,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(Tree().data(Tree().NodeIndex(0)).toString(), firstText);
         QCOMPARE(Tree().data(Tree().SubIndex(1, 0)).toString(), u"b"_qs);
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(F->tvChannels->isExpanded(Tree().NodeIndex(1)));
+        QVERIFY(View()->isExpanded(Tree().NodeIndex(1)));
         QVERIFY(Tree().IsNodeChecked(3));
         QCOMPARE(CheckedCount(), 1);
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
@@ -362,7 +363,7 @@ private Q_SLOTS:
 
     void ticksFollowKeysAndClicksAndTheCountShows() {
         LoadFive();
-        F->tvChannels->setFocus();
+        View()->setFocus();
         Select(Tree().NodeIndex(0));
 
         // Shift+Down ticks the node being left, then moves on.
@@ -388,18 +389,18 @@ private Q_SLOTS:
         QCOMPARE(CheckedPanel(), u"Checked: 0"_qs);
 
         const QModelIndex d = Tree().NodeIndex(3);
-        QTest::mouseClick(F->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(d));
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, TickBoxCentre(d));
         QVERIFY(Tree().IsNodeChecked(3));
         QCOMPARE(CheckedPanel(), u"Checked: 1"_qs);
-        QVERIFY(F->tvChannels->IsOnTickBox(TickBoxCentre(d)));
-        QVERIFY(!F->tvChannels->IsOnTickBox(F->tvChannels->visualRect(d).center()));
+        QVERIFY(View()->IsOnTickBox(TickBoxCentre(d)));
+        QVERIFY(!View()->IsOnTickBox(View()->visualRect(d).center()));
     }
 
     void subChannelNodesAreNeverTicked() {
         LoadFive();
-        F->tvChannels->setFocus();
+        View()->setFocus();
         const QModelIndex sub = Tree().SubIndex(1, 0);
-        F->tvChannels->expand(Tree().NodeIndex(1));
+        View()->expand(Tree().NodeIndex(1));
         for (int key : {int(Qt::Key_Space), int(Qt::Key_F12)}) {
             Select(sub);
             PressInTree(key);
@@ -407,11 +408,11 @@ private Q_SLOTS:
         Select(sub);
         PressInTree(Qt::Key_Down, Qt::ShiftModifier);
         Select(sub);
-        QTest::mouseClick(F->tvChannels->viewport(), Qt::LeftButton, {}, TickBoxCentre(sub));
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, TickBoxCentre(sub));
         QCOMPARE(CheckedCount(), 0);
         QCOMPARE(CheckedPanel(), u"Checked: 0"_qs);
         QCOMPARE(Tree().data(sub, Qt::CheckStateRole), QVariant());
-        QVERIFY(!F->tvChannels->IsOnTickBox(TickBoxCentre(sub)));
+        QVERIFY(!View()->IsOnTickBox(TickBoxCentre(sub)));
     }
 
     void bulkTickCommandsActOnTheActiveTree() {
@@ -470,10 +471,10 @@ private Q_SLOTS:
         Tree().ChannelAt(4)->IsBookMarked = true;
         CheckNode(Tree().NodeIndex(2));
         CheckNode(Tree().NodeIndex(4));
-        F->tvChannels->expand(Tree().NodeIndex(1));
+        View()->expand(Tree().NodeIndex(1));
         const QModelIndex startNode = start < 0 ? Tree().SubIndex(1, 0) : Tree().NodeIndex(start);
         Select(startNode);
-        F->tvChannels->setFocus();
+        View()->setFocus();
 
         PressInTree(key, ctrl ? Qt::ControlModifier : Qt::NoModifier);
         const QModelIndex now = MainTreeView().SelectedNode();
@@ -491,29 +492,29 @@ private Q_SLOTS:
         PressInTree(Qt::Key_F6, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(SelectedRow(), 0);
         // The window sees the keys first, whichever of its controls has the focus.
-        QTest::keyClick(F->tvStructure, Qt::Key_F6);
+        QTest::keyClick(F.Child<QTreeView>("tvStructure"), Qt::Key_F6);
         QCOMPARE(SelectedRow(), 4);
     }
 
     void channelInfoPaneShowsTheSelectedChannel() {
         LoadFive();
         QVERIFY(Trigger(u"actViewChannelInfo"_qs));
-        QVERIFY(F->reChannelInfo->isVisible());
-        QVERIFY(!F->tvStructure->isVisible());
+        QVERIFY(F.Child<QTextEdit>("reChannelInfo")->isVisible());
+        QVERIFY(!F.Child<QTreeView>("tvStructure")->isVisible());
         Select(Tree().NodeIndex(2));
-        F->tvChannels->setFocus();
+        View()->setFocus();
         PressInTree(Qt::Key_Down);
         QCOMPARE(SelectedRow(), 3);
-        QVERIFY2(F->reChannelInfo->toPlainText().contains(u"|D\n"_qs),
-                 qPrintable(F->reChannelInfo->toPlainText()));
+        QVERIFY2(F.Child<QTextEdit>("reChannelInfo")->toPlainText().contains(u"|D\n"_qs),
+                 qPrintable(F.Child<QTextEdit>("reChannelInfo")->toPlainText()));
 
         // Ctrl+R is "Structure", not "By Root and Category...".
         QApplication::setActiveWindow(&F.Main());
         QVERIFY(QTest::qWaitForWindowActive(&F.Main()));
-        QTest::keyClick(F->tvChannels, Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(View(), Qt::Key_R, Qt::ControlModifier);
         QVERIFY(Action(u"actViewStructure"_qs)->isChecked());
-        QVERIFY(F->tvStructure->isVisible());
-        QVERIFY(!F->reChannelInfo->isVisible());
+        QVERIFY(F.Child<QTreeView>("tvStructure")->isVisible());
+        QVERIFY(!F.Child<QTextEdit>("reChannelInfo")->isVisible());
     }
 
     void iptvCommandNeedsIptvChannels() {
@@ -552,38 +553,39 @@ private Q_SLOTS:
 
     void nodePopupsFitTheNodeUnderTheMouse() {
         LoadFive();
-        F->tvChannels->expand(Tree().NodeIndex(1));
+        View()->expand(Tree().NodeIndex(1));
         Select(Tree().NodeIndex(0));
         const auto popupAt = [this](const QModelIndex& node) {
-            QWidget* viewport = F->tvChannels->viewport();
-            const QPoint pos = F->tvChannels->visualRect(node).center();
+            QWidget* viewport = View()->viewport();
+            const QPoint pos = View()->visualRect(node).center();
             QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
             QCoreApplication::sendEvent(viewport, &event);
         };
 
         popupAt(Tree().NodeIndex(3));
         QCOMPARE(SelectedRow(), 3);
-        QVERIFY(F->pmChannels->isVisible());
+        QVERIFY(F.Child<QMenu>("pmChannels")->isVisible());
         QCOMPARE(Action(u"actInsertCheckedBefore"_qs)->text(),
                  u"Insert checked channels before: D"_qs);
         QCOMPARE(Action(u"actInsertCheckedAfter"_qs)->text(),
                  u"Insert checked channels after: D"_qs);
-        F->pmChannels->hide();
+        F.Child<QMenu>("pmChannels")->hide();
 
         popupAt(Tree().SubIndex(1, 0));
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(F->pmSubChannels->isVisible());
-        QVERIFY(!F->pmChannels->isVisible());
-        F->pmSubChannels->hide();
+        QVERIFY(F.Child<QMenu>("pmSubChannels")->isVisible());
+        QVERIFY(!F.Child<QMenu>("pmChannels")->isVisible());
+        F.Child<QMenu>("pmSubChannels")->hide();
 
         // Below the last node: nothing changes.
-        QWidget* viewport = F->tvChannels->viewport();
+        QWidget* viewport = View()->viewport();
         const QPoint below(5, viewport->height() - 2);
-        QVERIFY(!F->tvChannels->indexAt(below).isValid());
+        QVERIFY(!View()->indexAt(below).isValid());
         QContextMenuEvent event(QContextMenuEvent::Mouse, below, viewport->mapToGlobal(below));
         QCoreApplication::sendEvent(viewport, &event);
         QCOMPARE(MainTreeView().SelectedNode(), Tree().SubIndex(1, 0));
-        QVERIFY(!F->pmChannels->isVisible() && !F->pmSubChannels->isVisible());
+        QVERIFY(!F.Child<QMenu>("pmChannels")->isVisible() &&
+                !F.Child<QMenu>("pmSubChannels")->isVisible());
     }
 
     void acceptedSettingsShowTheNewSeparators() {
@@ -607,9 +609,9 @@ private Q_SLOTS:
         Settings().frmMainClientWidth = 700;
         F->show();
         QVERIFY(QTest::qWaitForWindowExposed(&F.Main()));
-        QCOMPARE(F->Splitter->sizes().value(0), 250);
+        QCOMPARE(F.Child<QSplitter>("Splitter")->sizes().value(0), 250);
         QCOMPARE(F->width(), 700);
-        F->Splitter->setSizes({300, 300});
+        F.Child<QSplitter>("Splitter")->setSizes({300, 300});
         F->hide();
         QCOMPARE(Settings().tvChannelsWidth, 300);
     }

@@ -1,3 +1,4 @@
+#include "common/GuiTest.h"
 #include "help/About.h"
 #include "help/UHelp.h"
 #include "help/UMyHelp.h"
@@ -222,7 +223,7 @@ void TestHelpWindows::closingEmptiesTheSlot() {
 
     QPointer<TfrmHelp> restore = HelpWindowsManager().Window(hpRestore);
     QVERIFY(restore);
-    restore->findChild<QPushButton*>(u"btnOK"_s)->click();
+    Child<QPushButton>(restore, "btnOK")->click();
     QVERIFY(!HelpWindowsManager().IsLaunched(hpRestore));
     ProcessDeletes();
     QVERIFY(restore.isNull());
@@ -281,7 +282,7 @@ void TestHelpWindows::helpCopyTakesWholeText() {
     TfrmHelp* window = HelpWindowsManager().Window(hpIPTV2Xepg);
     QVERIFY(window);
     QApplication::clipboard()->clear();
-    window->findChild<QPushButton*>(u"btnCopy"_s)->click();
+    Child<QPushButton>(window, "btnCopy")->click();
     const QString text = window->reHelp()->toPlainText();
     QVERIFY(!text.isEmpty());
     QCOMPARE(QApplication::clipboard()->text(), text);
@@ -373,7 +374,7 @@ void TestHelpWindows::infoCopyTakesWholeTextAndKeepsSelection() {
     info.reInfo()->setTextCursor(part);
     QApplication::clipboard()->clear();
 
-    info.findChild<QPushButton*>(u"btnCopy"_s)->click();
+    Child<QPushButton>(&info, "btnCopy")->click();
     QCOMPARE(QApplication::clipboard()->text(), u"first line\nsecond line"_s);
     QCOMPARE(info.reInfo()->textCursor().selectedText(), u"first line\u2029second line"_s);
 }
@@ -383,7 +384,7 @@ void TestHelpWindows::infoButtonsAndEscape() {
         TfrmInfo info;
         info.show();
         QVERIFY(QTest::qWaitForWindowExposed(&info));
-        info.findChild<QPushButton*>(u"btnOK"_s)->click();
+        Child<QPushButton>(&info, "btnOK")->click();
         QCOMPARE(info.result(), int(QDialog::Accepted));
     }
     {
@@ -423,18 +424,18 @@ void TestHelpWindows::enterPressesOKWhereverTheFocusIs() {
     }
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    auto* ok = window->findChild<QPushButton*>(okName);
+    auto* ok = Child<QPushButton>(window.get(), okName);
     QVERIFY(ok);
     QCOMPARE(ok->text(), okText);
     QVERIFY(ok->isDefault());
     if (!about) {
-        auto* copy = window->findChild<QPushButton*>(u"btnCopy"_s);
+        auto* copy = Child<QPushButton>(window.get(), "btnCopy");
         QVERIFY(copy);
         QCOMPARE(copy->text(), u"&Copy"_s);
         QVERIFY(!copy->isDefault());
     }
     QApplication::clipboard()->setText(u"before"_s);
-    auto* focused = window->findChild<QPushButton*>(focus);
+    auto* focused = Child<QPushButton>(window.get(), focus);
     QVERIFY(focused);
     focused->setFocus();
     QTest::keyClick(focused, Qt::Key_Return);
@@ -458,8 +459,8 @@ void TestHelpWindows::aboutShowsVersionAndLinksNowhere() {
         QCOMPARE(about.lblVersion()->text(), u"0.3.0.0"_s);
         QCOMPARE(about.size(), QSize(298, 302));
         QCOMPARE(about.minimumSize(), about.maximumSize());
-        QLabel* home = about.findChild<QLabel*>(u"LinkHome"_s);
-        QLabel* changelog = about.findChild<QLabel*>(u"LinkChangelog"_s);
+        QLabel* home = Child<QLabel>(&about, "LinkHome");
+        QLabel* changelog = Child<QLabel>(&about, "LinkChangelog");
         QVERIFY(home);
         QVERIFY(changelog);
         QCOMPARE(home->text(), u"Orvane home"_s);
@@ -524,7 +525,7 @@ void TestHelpWindows::draggingTheGripResizesTheWindow() {
     info.show();
     QVERIFY(QTest::qWaitForWindowExposed(&info));
     const QSize before = info.size();
-    auto* grip = info.findChild<QSizeGrip*>(u"SizeGrip"_s);
+    auto* grip = Child<QSizeGrip>(&info, "SizeGrip");
     QVERIFY(grip);
     QVERIFY(grip->isVisible());
     const QPoint at = grip->rect().center();

@@ -98,6 +98,11 @@ private:
         });
     }
 
+    // A control of the open window by its object name.
+    template <typename T> T* Control(const char* name) const {
+        return Child<T>(FWindow.get(), name);
+    }
+
     void OpenWindow() {
         FWindow = std::make_unique<TfrmMakeIPTVXepg>(*FDocument);
         FWindow->show();
@@ -105,13 +110,13 @@ private:
     }
 
     // The groups sort by identity: [1-2-3] Alpha, [1-2-3] Beta, then [7-8-9] Gamma.
-    QTreeWidgetItem* Node(int i) const { return FWindow->tvIPTV->topLevelItem(i); }
+    QTreeWidgetItem* Node(int i) const { return Control<QTreeWidget>("tvIPTV")->topLevelItem(i); }
 
     bool Calculate(const QString& start = u"65535"_s) {
-        FWindow->edtStart->setText(start);
-        if (!FWindow->btnCalculate->isEnabled())
+        Control<QLineEdit>("edtStart")->setText(start);
+        if (!Control<QPushButton>("btnCalculate")->isEnabled())
             return false;
-        QTest::mouseClick(FWindow->btnCalculate, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnCalculate"), Qt::LeftButton);
         return true;
     }
 
@@ -150,7 +155,7 @@ private Q_SLOTS:
     void treeShowsTheGroupsWithTheirStates() {
         LoadClashingList();
         OpenWindow();
-        QTreeWidget* tree = FWindow->tvIPTV;
+        QTreeWidget* tree = Control<QTreeWidget>("tvIPTV");
         // The satellite channel and the audio track are no groups.
         QCOMPARE(tree->topLevelItemCount(), 3);
         QVERIFY(Node(0)->text(0).startsWith(u"[-1] [1-2-3-4] {1.2.3.4} | 1234 | Alpha"_s));
@@ -167,10 +172,10 @@ private Q_SLOTS:
         QCOMPARE(Node(0)->data(0, TfrmMakeIPTVXepg::NodeImageRole).toInt(), 1);
         QVERIFY(!Node(0)->icon(0).isNull());
 
-        QCOMPARE(FWindow->edtStart->text(), u"65535"_s);
-        QVERIFY(FWindow->btnCalculate->isEnabled());
-        QVERIFY(!FWindow->btnSaveDVBViewer->isEnabled());
-        QVERIFY(!FWindow->tiSaveEnabled->isActive());
+        QCOMPARE(Control<QLineEdit>("edtStart")->text(), u"65535"_s);
+        QVERIFY(Control<QPushButton>("btnCalculate")->isEnabled());
+        QVERIFY(!Control<QPushButton>("btnSaveDVBViewer")->isEnabled());
+        QVERIFY(!Control<QTimer>("tiSaveEnabled")->isActive());
         QCOMPARE(FWindow->windowTitle(), u"Make IPTV channels External EPG Ready"_s);
     }
 
@@ -191,8 +196,8 @@ private Q_SLOTS:
         OpenWindow();
         QCOMPARE(State(Node(0)), 2);
         QCOMPARE(State(Node(1)), 2);
-        QVERIFY(!FWindow->btnCalculate->isEnabled());
-        QVERIFY(!FWindow->tiSaveEnabled->isActive());
+        QVERIFY(!Control<QPushButton>("btnCalculate")->isEnabled());
+        QVERIFY(!Control<QTimer>("tiSaveEnabled")->isActive());
         FWindow->btnSaveDVBViewerClick(); // even when forced, nothing is saved
         QVERIFY(!QFile::exists(DataFile(u"iptv.txt"_s)));
         QVERIFY(!FWindow->IsSaved());
@@ -212,13 +217,13 @@ private Q_SLOTS:
         QVERIFY2(Node(0)->text(0).startsWith(u"[65535] [1-2-3-4] {1.2.3.4} | 1234 | Alpha"_s),
                  qPrintable(Node(0)->text(0)));
         QVERIFY(Node(1)->text(0).startsWith(u"[-1] [1-2-3-4] {1.2.3.5}"_s));
-        QVERIFY(!FWindow->btnCalculate->isEnabled());
-        QVERIFY(FWindow->tiSaveEnabled->isActive());
-        QCOMPARE(FWindow->tiSaveEnabled->interval(), 400);
+        QVERIFY(!Control<QPushButton>("btnCalculate")->isEnabled());
+        QVERIFY(Control<QTimer>("tiSaveEnabled")->isActive());
+        QCOMPARE(Control<QTimer>("tiSaveEnabled")->interval(), 400);
 
         // A second pass would search from NIDs already handed out; the window refuses it
         // even when the handler is reached some other way.
-        FWindow->edtStart->setText(u"100"_s);
+        Control<QLineEdit>("edtStart")->setText(u"100"_s);
         FWindow->btnCalculateClick();
         QCOMPARE(FWindow->IPTVManager().AllChannels()[0]->NewNID, 65535);
         QVERIFY(Node(0)->text(0).startsWith(u"[65535]"_s));
@@ -265,8 +270,8 @@ private Q_SLOTS:
         const QString before = Node(0)->text(0);
         QVERIFY(Calculate(start));
         QCOMPARE(FWindow->IsCalculated(), calculated);
-        QCOMPARE(FWindow->btnCalculate->isEnabled(), !calculated);
-        QCOMPARE(FWindow->tiSaveEnabled->isActive(), calculated);
+        QCOMPARE(Control<QPushButton>("btnCalculate")->isEnabled(), !calculated);
+        QCOMPARE(Control<QTimer>("tiSaveEnabled")->isActive(), calculated);
         if (calculated) {
             QVERIFY(TDialogSeam::Shown().empty());
             QCOMPARE(State(Node(0)), 5);
@@ -282,16 +287,16 @@ private Q_SLOTS:
     void startNetworkIDTakesDigitsOnly() {
         LoadClashingList();
         OpenWindow();
-        FWindow->edtStart->clear();
-        QTest::keyClicks(FWindow->edtStart, u"-12a3"_s);
-        QCOMPARE(FWindow->edtStart->text(), u"123"_s);
+        Control<QLineEdit>("edtStart")->clear();
+        QTest::keyClicks(Control<QLineEdit>("edtStart"), u"-12a3"_s);
+        QCOMPARE(Control<QLineEdit>("edtStart")->text(), u"123"_s);
     }
 
     void saveIsEnabledOnlyWhileViewerAndRecorderAreStopped() {
         LoadClashingList();
         OpenWindow();
         QVERIFY(Calculate());
-        QPushButton* save = FWindow->btnSaveDVBViewer;
+        QPushButton* save = Control<QPushButton>("btnSaveDVBViewer");
 
         {
             TStandinProcess viewer;
@@ -300,8 +305,8 @@ private Q_SLOTS:
             QVERIFY(!save->isEnabled());
             // The window's own timer keeps it so while the viewer runs: two of its ticks
             // (the window hears each tick before this spy does) leave it disabled.
-            QVERIFY(FWindow->tiSaveEnabled->isActive());
-            QSignalSpy ticks(FWindow->tiSaveEnabled, &QTimer::timeout);
+            QVERIFY(Control<QTimer>("tiSaveEnabled")->isActive());
+            QSignalSpy ticks(Control<QTimer>("tiSaveEnabled"), &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 10000);
             QVERIFY(!save->isEnabled());
             QVERIFY(viewer.Terminate());
@@ -331,11 +336,11 @@ private Q_SLOTS:
         OpenWindow();
         QVERIFY(Calculate());
         FWindow->tiSaveEnabledTimer();
-        QVERIFY(FWindow->btnSaveDVBViewer->isEnabled());
+        QVERIFY(Control<QPushButton>("btnSaveDVBViewer")->isEnabled());
         QSignalSpy saved(FWindow.get(), &TfrmMakeIPTVXepg::SavedToDVBViewer);
 
         TDialogSeam::AddAnswer(true);
-        QTest::mouseClick(FWindow->btnSaveDVBViewer, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnSaveDVBViewer"), Qt::LeftButton);
 
         QCOMPARE(TDialogSeam::ShownTexts(), (QStringList{u"Overwrite DVBViewer channel list?"_s,
                                                          ViewerFile() + u"\r\nSaved."_s}));
@@ -358,14 +363,14 @@ private Q_SLOTS:
         QCOMPARE(ReadWholeFile(DataFile(u"channels2.dat"_s)), QByteArray("previous"));
 
         // The tree shows the list as now saved: nothing clashes any more.
-        QCOMPARE(FWindow->tvIPTV->topLevelItemCount(), 3);
+        QCOMPARE(Control<QTreeWidget>("tvIPTV")->topLevelItemCount(), 3);
         QVERIFY(Node(0)->text(0).startsWith(u"[-1] [65535-2-3-4] {1.2.3.4}"_s));
         QVERIFY(Node(1)->text(0).startsWith(u"[-1] [1-2-3-4] {1.2.3.5}"_s));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(State(Node(i)), 2);
         QVERIFY(FWindow->IsSaved());
-        QVERIFY(!FWindow->btnSaveDVBViewer->isEnabled());
-        QVERIFY(!FWindow->tiSaveEnabled->isActive());
+        QVERIFY(!Control<QPushButton>("btnSaveDVBViewer")->isEnabled());
+        QVERIFY(!Control<QTimer>("tiSaveEnabled")->isActive());
         QCOMPARE(saved.count(), 1);
 
         // Saved: closing asks nothing.
@@ -394,7 +399,7 @@ private Q_SLOTS:
         QVERIFY(Calculate());
         FWindow->tiSaveEnabledTimer();
         TDialogSeam::AddAnswer(!backupFails ? false : true);
-        QTest::mouseClick(FWindow->btnSaveDVBViewer, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnSaveDVBViewer"), Qt::LeftButton);
 
         QCOMPARE(ReadWholeFile(ViewerFile()), viewerBefore);
         QVERIFY(FDocument->IsModified());
@@ -412,7 +417,7 @@ private Q_SLOTS:
         }
         // The window counts as saved all the same.
         QVERIFY(FWindow->IsSaved());
-        QVERIFY(!FWindow->btnSaveDVBViewer->isEnabled());
+        QVERIFY(!Control<QPushButton>("btnSaveDVBViewer")->isEnabled());
     }
 
     void mappingFileThatCannotBeWrittenChangesNothing() {
@@ -423,7 +428,7 @@ private Q_SLOTS:
         OpenWindow();
         QVERIFY(Calculate());
         FWindow->tiSaveEnabledTimer();
-        QTest::mouseClick(FWindow->btnSaveDVBViewer, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnSaveDVBViewer"), Qt::LeftButton);
 
         QCOMPARE(TDialogSeam::Shown().size(), size_t(1));
         QCOMPARE(TDialogSeam::Shown().front().Kind, TMessageKind::Error);
@@ -433,7 +438,7 @@ private Q_SLOTS:
         QVERIFY(!FDocument->IsModified());
         // The calculation is still there to be saved once the cause is mended.
         QVERIFY(!FWindow->IsSaved());
-        QVERIFY(FWindow->btnSaveDVBViewer->isEnabled());
+        QVERIFY(Control<QPushButton>("btnSaveDVBViewer")->isEnabled());
         QCOMPARE(FWindow->IPTVManager().AllChannels()[0]->NewNID, 65535);
     }
 
@@ -462,9 +467,9 @@ private Q_SLOTS:
             QVERIFY(Calculate());
         TDialogSeam::AddAnswer(answer);
         if (way == 0)
-            QTest::mouseClick(FWindow->btnExit, Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>("btnExit"), Qt::LeftButton);
         else if (way == 1)
-            QTest::keyClick(FWindow->tvIPTV, Qt::Key_Escape);
+            QTest::keyClick(Control<QTreeWidget>("tvIPTV"), Qt::Key_Escape);
         else
             FWindow->close();
         QCoreApplication::processEvents();
@@ -486,14 +491,14 @@ private Q_SLOTS:
             Iptv("B copy", 4, 5, 6, Address(1, 2, 3, 4), 1234),
         });
         OpenWindow();
-        QTreeWidget* tree = FWindow->tvIPTV;
+        QTreeWidget* tree = Control<QTreeWidget>("tvIPTV");
         tree->setCurrentItem(Node(0));
         const QPoint pos = tree->visualItemRect(Node(1)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(tree->viewport(), &event);
         QCOMPARE(tree->currentItem(), Node(1));
-        QVERIFY(FWindow->pmProperties->isVisible());
-        FWindow->pmProperties->close();
+        QVERIFY(Control<QMenu>("pmProperties")->isVisible());
+        Control<QMenu>("pmProperties")->close();
 
         QVERIFY(Trigger(FWindow.get(), u"miExpandTreeView"_s, {.ProcessEvents = false}));
         QVERIFY(Node(0)->isExpanded());
@@ -501,8 +506,8 @@ private Q_SLOTS:
         QVERIFY(Trigger(FWindow.get(), u"miCollapseTreeView"_s, {.ProcessEvents = false}));
         QVERIFY(!Node(0)->isExpanded());
         QVERIFY(!Node(1)->isExpanded());
-        QCOMPARE(FWindow->miExpandTreeView->text(), u"Expand TreeView"_s);
-        QCOMPARE(FWindow->miCollapseTreeView->text(), u"Collapse TreeView"_s);
+        QCOMPARE(Control<QAction>("miExpandTreeView")->text(), u"Expand TreeView"_s);
+        QCOMPARE(Control<QAction>("miCollapseTreeView")->text(), u"Collapse TreeView"_s);
     }
 
     void helpOpensTheIptvPage() {
@@ -511,11 +516,11 @@ private Q_SLOTS:
         OpenWindow();
         QApplication::setActiveWindow(FWindow.get());
         QVERIFY(QTest::qWaitForWindowActive(FWindow.get()));
-        QTest::keyClick(FWindow->tvIPTV, Qt::Key_F1);
+        QTest::keyClick(Control<QTreeWidget>("tvIPTV"), Qt::Key_F1);
         QVERIFY(HelpWindowsManager().Window(hpIPTV2Xepg));
         HelpWindowsManager().CloseAll();
         QVERIFY(QTest::qWaitFor([] { return !HelpWindowsManager().Window(hpIPTV2Xepg); }));
-        QTest::mouseClick(FWindow->btnHelp, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnHelp"), Qt::LeftButton);
         QVERIFY(HelpWindowsManager().Window(hpIPTV2Xepg));
         QCOMPARE(HelpPageName(hpIPTV2Xepg), u"IPTV2Xepg"_s);
         QVERIFY(TDialogSeam::Shown().empty());
@@ -524,7 +529,7 @@ private Q_SLOTS:
     void mainWindowOpensTheWindowModallyAndFreesIt() {
         FDocument.reset();
         TfrmMain main;
-        main.tiEnabled->stop();
+        Child<QTimer>(&main, "tiEnabled")->stop();
         QVERIFY(WriteChannelFile(ViewerFile(), {Iptv("A", 1, 2, 3, Address(1, 2, 3, 4), 1234),
                                                 Iptv("B", 1, 2, 3, Address(1, 2, 3, 5), 1234)}));
         main.Document().LoadChannelList(ViewerFile());
@@ -540,10 +545,10 @@ private Q_SLOTS:
             auto* window = qobject_cast<TfrmMakeIPTVXepg*>(w);
             QVERIFY(window);
             modal = window->isModal();
-            groups = window->tvIPTV->topLevelItemCount();
+            groups = Child<QTreeWidget>(window, "tvIPTV")->topLevelItemCount();
             size = window->size();
             offCentre = (window->geometry().center() - main.geometry().center()).manhattanLength();
-            window->btnExit->click();
+            Child<QPushButton>(window, "btnExit")->click();
         });
         QVERIFY(Trigger(&main, u"actMakeIPTVXepgReady"_s, {.ProcessEvents = false}));
         QVERIFY(modal);

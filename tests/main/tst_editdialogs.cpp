@@ -99,23 +99,24 @@ private Q_SLOTS:
         dialog.SetChannelNo(1);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), caption);
-        QCOMPARE(dialog.lblNameType->text(), label);
-        QCOMPARE(dialog.lblNameType->buddy(), dialog.edtName);
-        QCOMPARE(dialog.lblTooLongNames->text(), heading);
-        QCOMPARE(dialog.btnOk->text(), QStringLiteral("&Ok"));
-        QVERIFY(dialog.btnOk->isDefault());
-        QVERIFY(dialog.meChannels->isReadOnly());
-        QCOMPARE(dialog.focusWidget(), dialog.edtName);
+        QCOMPARE(Child<QLabel>(&dialog, "lblNameType")->text(), label);
+        QCOMPARE(Child<QLabel>(&dialog, "lblNameType")->buddy(),
+                 Child<QLineEdit>(&dialog, "edtName"));
+        QCOMPARE(Child<QLabel>(&dialog, "lblTooLongNames")->text(), heading);
+        QCOMPARE(Child<QPushButton>(&dialog, "btnOk")->text(), QStringLiteral("&Ok"));
+        QVERIFY(Child<QPushButton>(&dialog, "btnOk")->isDefault());
+        QVERIFY(Child<QPlainTextEdit>(&dialog, "meChannels")->isReadOnly());
+        QCOMPARE(dialog.focusWidget(), Child<QLineEdit>(&dialog, "edtName"));
         if (mode == emChannelName) {
-            QCOMPARE(dialog.edtName->text(), QStringLiteral("B"));
+            QCOMPARE(Child<QLineEdit>(&dialog, "edtName")->text(), QStringLiteral("B"));
             // The channel as its node shows it now.
-            QCOMPARE(dialog.meChannels->toPlainText(),
+            QCOMPARE(Child<QPlainTextEdit>(&dialog, "meChannels")->toPlainText(),
                      f.Tree().GetTreeViewName(*f.Channel(QStringLiteral("B")), 1));
             QCOMPARE(dialog.height(), dialog.Scaled(240));
-            QCOMPARE(dialog.meChannels->height(), dialog.Scaled(60));
+            QCOMPARE(Child<QPlainTextEdit>(&dialog, "meChannels")->height(), dialog.Scaled(60));
             SaveShot(dialog, "frmEditName-channel");
         } else {
-            QVERIFY(dialog.edtName->text().isEmpty());
+            QVERIFY(Child<QLineEdit>(&dialog, "edtName")->text().isEmpty());
             SaveShot(dialog, mode == emRoot ? "frmEditName-root" : "frmEditName-category");
         }
     }
@@ -161,9 +162,10 @@ private Q_SLOTS:
         dialog.SetChannelToEdit(f.Channel(channel));
         dialog.SetChannelNo(f.Row(channel));
         dialog.show();
-        dialog.edtName->setText(text);
+        Child<QLineEdit>(&dialog, "edtName")->setText(text);
         QCOMPARE(dialog.FreeBytes(), free);
-        QCOMPARE(dialog.lblFree->text(), QStringLiteral("Free: %1 bytes").arg(free));
+        QCOMPARE(Child<QLabel>(&dialog, "lblFree")->text(),
+                 QStringLiteral("Free: %1 bytes").arg(free));
     }
 
     void nameEditorListsTickedChannelsWhoseNameNoLongerFits() {
@@ -178,22 +180,23 @@ private Q_SLOTS:
         TfrmEditName dialog(f.Tree());
         dialog.SetEditMode(emRoot);
         dialog.show();
-        QVERIFY(dialog.meChannels->toPlainText().isEmpty());
+        QVERIFY(Child<QPlainTextEdit>(&dialog, "meChannels")->toPlainText().isEmpty());
         // Without a root B and b1 have 20 and 19 bytes to spare.
         QCOMPARE(dialog.FreeBytes(), 19);
 
-        dialog.edtName->setText(QString(20, u'r'));
-        QCOMPARE(dialog.meChannels->toPlainText(), f.Channel(b1Name)->FullName());
+        Child<QLineEdit>(&dialog, "edtName")->setText(QString(20, u'r'));
+        QCOMPARE(Child<QPlainTextEdit>(&dialog, "meChannels")->toPlainText(),
+                 f.Channel(b1Name)->FullName());
         QCOMPARE(dialog.FreeBytes(), -1);
 
-        dialog.edtName->setText(QString(21, u'r'));
-        QCOMPARE(dialog.meChannels->toPlainText().split(u'\n'),
+        Child<QLineEdit>(&dialog, "edtName")->setText(QString(21, u'r'));
+        QCOMPARE(Child<QPlainTextEdit>(&dialog, "meChannels")->toPlainText().split(u'\n'),
                  QStringList({f.Channel(bName)->FullName(), f.Channel(b1Name)->FullName()}));
         QCOMPARE(dialog.FreeBytes(), -2);
         SaveShot(dialog, "frmEditName-toolong");
 
         // Too long beside some names is the command's to refuse; the dialog closes with OK.
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(TDialogSeam::ShownTexts().isEmpty());
     }
@@ -204,22 +207,22 @@ private Q_SLOTS:
         TfrmEditName dialog(f.Tree());
         dialog.SetEditMode(emCategory);
         dialog.show();
-        dialog.edtName->setText(QString(26, u'c'));
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+        Child<QLineEdit>(&dialog, "edtName")->setText(QString(26, u'c'));
+        QTest::mouseClick(Child<QPushButton>(&dialog, "btnOk"), Qt::LeftButton);
         QCOMPARE(TDialogSeam::ShownTexts(), QStringList{QStringLiteral("Name is too long")});
         QCOMPARE(TDialogSeam::Shown()[0].Kind, TMessageKind::Error);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(dialog.focusWidget(), dialog.edtName);
+        QCOMPARE(dialog.focusWidget(), Child<QLineEdit>(&dialog, "edtName"));
 
         // A channel's own name is left to its setter.
         TfrmEditName single(f.Tree());
         single.SetEditMode(emChannelName);
         single.SetChannelToEdit(f.Channel(QStringLiteral("A")));
         single.show();
-        single.edtName->setText(QString(70, u'n'));
+        Child<QLineEdit>(&single, "edtName")->setText(QString(70, u'n'));
         QCOMPARE(single.FreeBytes(), -4);
-        QTest::mouseClick(single.btnOk, Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(&single, "btnOk"), Qt::LeftButton);
         QCOMPARE(single.result(), int(QDialog::Accepted));
     }
 
@@ -233,21 +236,22 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<TfrmSetGroup*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Channel Group"));
-            QCOMPARE(dialog->rgGroups->title(), QStringLiteral("G&roups"));
-            QCOMPARE(ItemTexts(dialog->rgGroups), Words("A B C D E F G H"));
+            QCOMPARE(Child<QGroupBox>(dialog, "rgGroups")->title(), QStringLiteral("G&roups"));
+            QCOMPARE(ItemTexts(Child<QGroupBox>(dialog, "rgGroups")), Words("A B C D E F G H"));
             QCOMPARE(dialog->ItemIndex(), -1);
-            QVERIFY(!dialog->btnOk->isEnabled());
-            QVERIFY(dialog->btnOk->isDefault());
+            QVERIFY(!Child<QPushButton>(dialog, "btnOk")->isEnabled());
+            QVERIFY(Child<QPushButton>(dialog, "btnOk")->isDefault());
             SaveShot(*dialog, "frmSetGroup");
 
             // Enter does nothing until a group is chosen.
-            QTest::keyClick(dialog->rgGroups->findChildren<QRadioButton*>().first(),
-                            Qt::Key_Return);
+            QTest::keyClick(
+                Child<QGroupBox>(dialog, "rgGroups")->findChildren<QRadioButton*>().first(),
+                Qt::Key_Return);
             QVERIFY(dialog->isVisible());
 
-            ClickItem(Item(dialog->rgGroups, QStringLiteral("C")));
-            QVERIFY(dialog->btnOk->isEnabled());
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            ClickItem(Item(Child<QGroupBox>(dialog, "rgGroups"), QStringLiteral("C")));
+            QVERIFY(Child<QPushButton>(dialog, "btnOk")->isEnabled());
+            QTest::mouseClick(Child<QPushButton>(dialog, "btnOk"), Qt::LeftButton);
             result = dialog->result();
         });
         commands.actSetGroupExecute();
@@ -312,20 +316,21 @@ private Q_SLOTS:
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(),
                      QStringLiteral("Select Property to set for checked channels"));
-            QCOMPARE(dialog->rgProperties->title(), title);
-            QCOMPARE(ItemTexts(dialog->rgProperties), items);
+            QCOMPARE(Child<QGroupBox>(dialog, "rgProperties")->title(), title);
+            QCOMPARE(ItemTexts(Child<QGroupBox>(dialog, "rgProperties")), items);
             QCOMPARE(dialog->ItemIndex(), -1);
-            QVERIFY(!dialog->btnOk->isEnabled());
+            QVERIFY(!Child<QPushButton>(dialog, "btnOk")->isEnabled());
             SaveShot(*dialog, type == stRDS          ? "frmSetProperty-rds"
                               : type == stAutoUpdate ? "frmSetProperty-autoupdate"
                                                      : "frmSetProperty-speakers");
-            QTest::keyClick(dialog->rgProperties->findChildren<QRadioButton*>().first(),
-                            Qt::Key_Return);
+            QTest::keyClick(
+                Child<QGroupBox>(dialog, "rgProperties")->findChildren<QRadioButton*>().first(),
+                Qt::Key_Return);
             QVERIFY(dialog->isVisible());
             valueWhileOpen = value(QStringLiteral("A"));
 
-            ClickItem(Item(dialog->rgProperties, items[choice]));
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            ClickItem(Item(Child<QGroupBox>(dialog, "rgProperties"), items[choice]));
+            QTest::mouseClick(Child<QPushButton>(dialog, "btnOk"), Qt::LeftButton);
             result = dialog->result();
         });
         commands.actSetPropertyExecute(TSetType(type));
@@ -352,22 +357,22 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Set EPG Flags for checked channels"));
-            QCOMPARE(dialog->gbEPGFlags->title(), QStringLiteral("&EPG Flags"));
-            QVERIFY(dialog->btnCancel->isDefault());
+            QCOMPARE(Child<QGroupBox>(dialog, "gbEPGFlags")->title(), QStringLiteral("&EPG Flags"));
+            QVERIFY(Child<QPushButton>(dialog, "btnCancel")->isDefault());
             QCOMPARE(dialog->Flags(), quint8(0));
             SaveShot(*dialog, "frmSetEPGFlags");
             // Box i is bit i.
             const char* names[] = {"chbDVBEPG", "chbMHWEpg", "chbExternalEPG", "chbBit3",
                                    "chbBit4",   "chbBit5",   "chbBit6",        "chbBit7"};
             for (int i = 0; i < 8; ++i) {
-                auto* box = dialog->findChild<QCheckBox*>(QLatin1String(names[i]));
+                auto* box = Child<QCheckBox>(dialog, names[i]);
                 QVERIFY2(box, names[i]);
                 box->setChecked(true);
                 QCOMPARE(dialog->Flags(), quint8(1u << i));
                 box->setChecked(false);
             }
-            dialog->chbMHWEpg->setChecked(true);
-            QTest::keyClick(dialog->chbMHWEpg, Qt::Key_Return);
+            Child<QCheckBox>(dialog, "chbMHWEpg")->setChecked(true);
+            QTest::keyClick(Child<QCheckBox>(dialog, "chbMHWEpg"), Qt::Key_Return);
             QVERIFY(!dialog->isVisible());
             result = dialog->result();
         });
@@ -379,8 +384,8 @@ private Q_SLOTS:
         const auto applied = WhenModal([&](QWidget* w) {
             auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
             QVERIFY(dialog);
-            dialog->chbMHWEpg->setChecked(true);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            Child<QCheckBox>(dialog, "chbMHWEpg")->setChecked(true);
+            QTest::mouseClick(Child<QPushButton>(dialog, "btnOk"), Qt::LeftButton);
             result = dialog->result();
         });
         commands.actSetEPGFlagsExecute();
@@ -421,8 +426,8 @@ private Q_SLOTS:
             window = std::make_unique<TfrmSetEPGFlags>();
         window->show();
         QCOMPARE(window->objectName(), dialog);
-        auto* ok = window->findChild<QPushButton*>(QStringLiteral("btnOk"));
-        auto* cancel = window->findChild<QPushButton*>(QStringLiteral("btnCancel"));
+        auto* ok = Child<QPushButton>(window.get(), "btnOk");
+        auto* cancel = Child<QPushButton>(window.get(), "btnCancel");
         QVERIFY(ok);
         QVERIFY(cancel);
         QCOMPARE(ok->text(), okCaption);
@@ -453,13 +458,13 @@ private Q_SLOTS:
         const auto modal = WhenModal([&](QWidget* w) {
             shown = w->objectName();
             if (auto* name = qobject_cast<TfrmEditName*>(w))
-                name->edtName->setText(QStringLiteral("News"));
+                Child<QLineEdit>(name, "edtName")->setText(QStringLiteral("News"));
             if (auto* group = qobject_cast<TfrmSetGroup*>(w))
                 group->SetItemIndex(3);
             if (auto* property = qobject_cast<TfrmSetProperty*>(w))
                 property->SetItemIndex(1);
             if (auto* flags = qobject_cast<TfrmSetEPGFlags*>(w))
-                flags->chbDVBEPG->setChecked(true);
+                Child<QCheckBox>(flags, "chbDVBEPG")->setChecked(true);
             QWidget* focus = w->focusWidget() ? w->focusWidget() : w;
             QTest::keyClick(focus, Qt::Key_Escape, Qt::ShiftModifier);
             stayedOnShiftEscape = w->isVisible();
@@ -510,8 +515,7 @@ private Q_SLOTS:
                 item->click();
             if (auto* flag = w->findChild<QCheckBox*>())
                 flag->setChecked(true);
-            auto* button = w->findChild<QPushButton*>(accept ? QStringLiteral("btnOk")
-                                                             : QStringLiteral("btnCancel"));
+            auto* button = Child<QPushButton>(w, accept ? "btnOk" : "btnCancel");
             QVERIFY(button);
             button->click();
         });
@@ -537,8 +541,8 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Edit Category"));
-            dialog->edtName->setText(QStringLiteral("News"));
-            dialog->btnOk->click();
+            Child<QLineEdit>(dialog, "edtName")->setText(QStringLiteral("News"));
+            Child<QPushButton>(dialog, "btnOk")->click();
         });
         commands.actRenameCategoryOrRootExecute(emCategory);
         QCOMPARE(f.Channel(QStringLiteral("A"))->Category(), QStringLiteral("News"));
@@ -550,9 +554,9 @@ private Q_SLOTS:
         const auto name = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
-            QCOMPARE(dialog->edtName->text(), QStringLiteral("B"));
-            dialog->edtName->setText(QStringLiteral("Bee"));
-            dialog->btnOk->click();
+            QCOMPARE(Child<QLineEdit>(dialog, "edtName")->text(), QStringLiteral("B"));
+            Child<QLineEdit>(dialog, "edtName")->setText(QStringLiteral("Bee"));
+            Child<QPushButton>(dialog, "btnOk")->click();
         });
         commands.actEditChannelNameExecute();
         QCOMPARE(f.Tree().ChannelAt(1)->Name(), QStringLiteral("Bee"));
@@ -562,8 +566,8 @@ private Q_SLOTS:
         const auto tooLong = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmEditName*>(w);
             QVERIFY(dialog);
-            dialog->edtName->setText(QString(70, u'z'));
-            dialog->btnOk->click();
+            Child<QLineEdit>(dialog, "edtName")->setText(QString(70, u'z'));
+            Child<QPushButton>(dialog, "btnOk")->click();
         });
         commands.actEditChannelNameExecute();
         QCOMPARE(f.Tree().ChannelAt(1)->Name(), QStringLiteral("Bee"));
@@ -572,9 +576,10 @@ private Q_SLOTS:
         const auto rds = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmSetProperty*>(w);
             QVERIFY(dialog);
-            QCOMPARE(dialog->rgProperties->title(), QStringLiteral("Has &RDS (Radio Data System)"));
-            Item(dialog->rgProperties, QStringLiteral("Yes"))->click();
-            dialog->btnOk->click();
+            QCOMPARE(Child<QGroupBox>(dialog, "rgProperties")->title(),
+                     QStringLiteral("Has &RDS (Radio Data System)"));
+            Item(Child<QGroupBox>(dialog, "rgProperties"), QStringLiteral("Yes"))->click();
+            Child<QPushButton>(dialog, "btnOk")->click();
         });
         commands.actSetPropertyExecute(stRDS);
         QVERIFY(f.Channel(QStringLiteral("A"))->HasRDS());
@@ -584,8 +589,8 @@ private Q_SLOTS:
         const auto cancelled = WhenModal([](QWidget* w) {
             auto* dialog = qobject_cast<TfrmSetEPGFlags*>(w);
             QVERIFY(dialog);
-            dialog->chbDVBEPG->setChecked(true);
-            dialog->btnCancel->click();
+            Child<QCheckBox>(dialog, "chbDVBEPG")->setChecked(true);
+            Child<QPushButton>(dialog, "btnCancel")->click();
         });
         commands.actSetEPGFlagsExecute();
         QCOMPARE(f.Channel(QStringLiteral("A"))->EpgFlags(), quint8(0));

@@ -134,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(RunRestore([&](TfrmRestore& window) {
             activeWasRestoreTree = ActiveTreeView() == window.Tree();
             listed = NamesOf(window.Model());
-            status = window.StatusPanels[0]->text();
+            status = Child<QLabel>(&window, "StatusPanel0")->text();
             firstText = window.Model().NodeIndex(0).data().toString();
             childText = window.Model().SubIndex(1, 0).data().toString();
             QVERIFY(Trigger(&window, QStringLiteral("actRestore"), {.ProcessEvents = false}));
@@ -150,7 +150,7 @@ private Q_SLOTS:
         // Back at the end, ticked and numbered on; the restore counts as a change.
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"D*"_qs}));
         QVERIFY(Tree().NodeIndex(2).data().toString().startsWith(u"[2] D"_qs));
-        QCOMPARE(F->StatusPanels[1]->text(), u"Checked: 1"_qs);
+        QCOMPARE(F.Child<QLabel>("StatusPanel1")->text(), u"Checked: 1"_qs);
         QVERIFY(F->Document().IsModified());
         QVERIFY(ActiveTreeView() == MainTreeView());
     }
@@ -165,9 +165,9 @@ private Q_SLOTS:
         bool restoreEnabled = true, uncheckEnabled = true;
         QVERIFY(RunRestore([&](TfrmRestore& window) {
             listed = NamesOf(window.Model());
-            status = window.StatusPanels[0]->text();
-            restoreEnabled = window.actRestore->isEnabled();
-            uncheckEnabled = window.actUncheckAll->isEnabled();
+            status = Child<QLabel>(&window, "StatusPanel0")->text();
+            restoreEnabled = Child<QAction>(&window, "actRestore")->isEnabled();
+            uncheckEnabled = Child<QAction>(&window, "actUncheckAll")->isEnabled();
         }));
         QCOMPARE(listed, (QStringList{u"X+x"_qs, u"Y"_qs}));
         QCOMPARE(status, u"Checked: 0"_qs);
@@ -179,7 +179,11 @@ private Q_SLOTS:
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"D"_qs});
         QVERIFY(RunRestore([](TfrmRestore& window) {
-            QVERIFY(Trigger(window.tbRestore->actions().last(), {.ProcessEvents = false}));
+            // The tool bar's last button, which the window names apart from its tool bar.
+            auto* button = Child<QAction>(&window, "tbRestore");
+            QVERIFY(button);
+            QCOMPARE(Child<QToolBar>(&window, "tbDeleted")->actions().last(), button);
+            QVERIFY(Trigger(button, {.ProcessEvents = false}));
         }));
         QCOMPARE(NamesOf(Tree()), (QStringList{u"C"_qs, u"E"_qs, u"A*"_qs, u"B+b*"_qs, u"D*"_qs}));
         // Nothing is left to restore; the main tree has nodes, so the window still opens,
@@ -243,7 +247,7 @@ private Q_SLOTS:
         LoadFive();
         DeleteFromMain({u"A"_qs, u"B"_qs, u"C"_qs});
         Tree().CheckNode(1); // E, left ticked in the main tree
-        const QString mainPanel = F->StatusPanels[1]->text();
+        const QString mainPanel = F.Child<QLabel>("StatusPanel1")->text();
         QCOMPARE(mainPanel, u"Checked: 1"_qs);
 
         QStringList statuses, afterShiftDown;
@@ -251,26 +255,27 @@ private Q_SLOTS:
         int restoreCount = -1;
         bool restoreEnabledWithoutTicks = true, propertiesEnabled = false;
         QVERIFY(RunRestore([&](TfrmRestore& window) {
-            TChannelTreeView* tree = window.tvDeleted;
+            TChannelTreeView* tree = Child<TChannelTreeView>(&window, "tvDeleted");
             tree->setFocus();
             window.Tree().Select(window.Model().NodeIndex(0));
             QTest::keyClick(tree, Qt::Key_Space); // unticks A
-            statuses << window.StatusPanels[0]->text();
+            statuses << Child<QLabel>(&window, "StatusPanel0")->text();
             // Shift+Down toggles the node it leaves: A ticked again, then B unticked.
             QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
             QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
             afterShiftDown = NamesOf(window.Model());
             selectedAfterShiftDown = window.Tree().SelectedNode().row();
-            statuses << window.StatusPanels[0]->text();
+            statuses << Child<QLabel>(&window, "StatusPanel0")->text();
             QVERIFY(Trigger(&window, QStringLiteral("actUncheckAll"), {.ProcessEvents = false}));
-            statuses << window.StatusPanels[0]->text();
+            statuses << Child<QLabel>(&window, "StatusPanel0")->text();
             restoreCount = RestoreCheckedCount();
             window.tiEnabledTimer();
-            restoreEnabledWithoutTicks = window.actRestore->isEnabled() ||
-                                         window.actDeletePermanently->isEnabled() ||
-                                         window.actUncheckAll->isEnabled();
-            propertiesEnabled = window.actChecking->isEnabled();
-            statuses << F->StatusPanels[1]->text();
+            restoreEnabledWithoutTicks =
+                Child<QAction>(&window, "actRestore")->isEnabled() ||
+                Child<QAction>(&window, "actDeletePermanently")->isEnabled() ||
+                Child<QAction>(&window, "actUncheckAll")->isEnabled();
+            propertiesEnabled = Child<QAction>(&window, "actChecking")->isEnabled();
+            statuses << F.Child<QLabel>("StatusPanel1")->text();
         }));
         QCOMPARE(statuses,
                  (QStringList{u"Checked: 2"_qs, u"Checked: 2"_qs, u"Checked: 0"_qs, mainPanel}));
@@ -279,7 +284,7 @@ private Q_SLOTS:
         QCOMPARE(restoreCount, 0);
         QVERIFY(!restoreEnabledWithoutTicks);
         QVERIFY(propertiesEnabled);
-        QCOMPARE(F->StatusPanels[1]->text(), mainPanel);
+        QCOMPARE(F.Child<QLabel>("StatusPanel1")->text(), mainPanel);
         QCOMPARE(CheckedCount(), 1);
     }
 
@@ -302,7 +307,7 @@ private Q_SLOTS:
             bookmarked = window.Model().ChannelAt(0)->IsBookMarked;
             // F3: the main window's jump to the previous bookmarked channel.
             window.Tree().Select(window.Model().NodeIndex(2));
-            QTest::keyClick(window.tvDeleted, Qt::Key_F3);
+            QTest::keyClick(Child<TChannelTreeView>(&window, "tvDeleted"), Qt::Key_F3);
             afterJump = window.Tree().SelectedNode().row();
         }));
         QCOMPARE(afterCheckAll, (QStringList{u"A*"_qs, u"B+b*"_qs, u"C*"_qs}));
@@ -331,7 +336,7 @@ private Q_SLOTS:
                     auto* w = qobject_cast<TfrmChecking*>(modal);
                     QVERIFY(w);
                     sawChecking = true;
-                    w->btnClose->click();
+                    Child<QPushButton>(w, "btnClose")->click();
                 });
                 QVERIFY(Trigger(&window, QStringLiteral("actChecking"), {.ProcessEvents = false}));
             }
@@ -339,7 +344,7 @@ private Q_SLOTS:
                 auto* w = qobject_cast<TfrmGoTo*>(modal);
                 QVERIFY(w);
                 sawGoToWithCheckedBox = w->IsCheckedBoxVisible();
-                w->btnClose->click();
+                Child<QPushButton>(w, "btnClose")->click();
             });
             QVERIFY(Trigger(&window, QStringLiteral("actGoTo"), {.ProcessEvents = false}));
         }));
@@ -364,10 +369,10 @@ private Q_SLOTS:
             auto* window = qobject_cast<TfrmRestore*>(w);
             QVERIFY(window);
             size = window->size();
-            QTest::keyClick(window->tvDeleted, Qt::Key_F1);
+            QTest::keyClick(Child<TChannelTreeView>(window, "tvDeleted"), Qt::Key_F1);
             helpShown = HelpWindowsManager().IsLaunched(hpRestore);
-            window->resize(470, 400 + window->mmRestore->sizeHint().height());
-            QTest::keyClick(window->tvDeleted, Qt::Key_Escape);
+            window->resize(470, 400 + Child<QMenuBar>(window, "mmRestore")->sizeHint().height());
+            QTest::keyClick(Child<TChannelTreeView>(window, "tvDeleted"), Qt::Key_Escape);
             closedByEscape = !window->isVisible();
         });
         QVERIFY(F.Trigger(QStringLiteral("actRestoreDeleted"), {.ProcessEvents = false}));

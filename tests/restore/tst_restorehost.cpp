@@ -146,7 +146,7 @@ private Q_SLOTS:
         // A host command found disabled by the update does not run; the copy then follows it.
         FCalls.clear();
         FCommands.findChild<QAction*>(command)->setEnabled(false);
-        auto* copy = FWindow->findChild<QAction*>(command);
+        auto* copy = Child<QAction>(FWindow.get(), command);
         QVERIFY(copy);
         QVERIFY(copy->isEnabled());
         copy->trigger();
@@ -156,7 +156,7 @@ private Q_SLOTS:
     }
 
     void aCommandTheHostLacksStaysDisabled() {
-        auto* tune = FWindow->findChild<QAction*>(u"actTune"_qs);
+        auto* tune = Child<QAction>(FWindow.get(), "actTune");
         QVERIFY(tune);
         QVERIFY(!tune->isEnabled());
         FWindow->tiEnabledTimer();

@@ -114,9 +114,9 @@ private Q_SLOTS:
         QVERIFY(checking->isVisible());
         QVERIFY(Action("actViewChecking")->isChecked());
         checking->ItemOf(cpEncrypted)->setCheckState(0, Qt::Checked);
-        checking->btnCheck->click();
+        Child<QPushButton>(checking, "btnCheck")->click();
         QCOMPARE(Ticked(), QStringLiteral("B"));
-        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 1"));
+        QCOMPARE(F.Child<QLabel>("StatusPanel1")->text(), QStringLiteral("Checked: 1"));
         QVERIFY(Trigger("actViewChecking"));
         QVERIFY(!checking->isVisible());
         QVERIFY(!Settings().frmCheckingVisible);
@@ -126,14 +126,14 @@ private Q_SLOTS:
         TfrmGoTo* goTo = F->GoToWindow();
         QVERIFY(goTo->isVisible());
         QVERIFY(Action("actViewGoTo")->isChecked());
-        QVERIFY(goTo->btnNextChecked->isEnabled());
-        QVERIFY(!goTo->btnPrevChecked->isEnabled());
-        goTo->btnNextChecked->click();
+        QVERIFY(Child<QPushButton>(goTo, "btnNextChecked")->isEnabled());
+        QVERIFY(!Child<QPushButton>(goTo, "btnPrevChecked")->isEnabled());
+        Child<QPushButton>(goTo, "btnNextChecked")->click();
         QCOMPARE(SelectedRow(), 1);
-        QVERIFY(!goTo->btnNextChecked->isEnabled());
+        QVERIFY(!Child<QPushButton>(goTo, "btnNextChecked")->isEnabled());
         // A bulk tick command refreshes the window.
         QVERIFY(Trigger("actCheckAll"));
-        QVERIFY(goTo->btnNextChecked->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextChecked")->isEnabled());
         // Keys pressed in the window reach the main window's jumps; F12 ticks nothing here.
         QTest::keyClick(goTo->windowHandle(), Qt::Key_F8, Qt::ControlModifier);
         QCOMPARE(SelectedRow(), 2);
@@ -148,9 +148,9 @@ private Q_SLOTS:
         const auto searched = WhenModal([this](QWidget* modal) {
             auto* search = qobject_cast<TfrmSearch*>(modal);
             QVERIFY(search);
-            QTest::keyClicks(search->edtCategory, QStringLiteral("spo"));
+            QTest::keyClicks(Child<QLineEdit>(search, "edtCategory"), QStringLiteral("spo"));
             QCOMPARE(SelectedRow(), 1);
-            QVERIFY(!search->btnNext->isEnabled());
+            QVERIFY(!Child<QPushButton>(search, "btnNext")->isEnabled());
         });
         QVERIFY(Trigger("actSearch"));
         QVERIFY(searched->Ran());
@@ -160,10 +160,13 @@ private Q_SLOTS:
         const auto categorised = WhenModal([](QWidget* modal) {
             auto* categories = qobject_cast<TfrmCheckCategories*>(modal);
             QVERIFY(categories);
-            QCOMPARE(categories->cboRoot->currentText(), QStringLiteral("Astra"));
-            QCOMPARE(categories->tvCategories->topLevelItemCount(), 2);
-            categories->tvCategories->topLevelItem(0)->setCheckState(0, Qt::Checked);
-            categories->btnCheck->click();
+            QCOMPARE(Child<QComboBox>(categories, "cboRoot")->currentText(),
+                     QStringLiteral("Astra"));
+            QCOMPARE(Child<QTreeWidget>(categories, "tvCategories")->topLevelItemCount(), 2);
+            Child<QTreeWidget>(categories, "tvCategories")
+                ->topLevelItem(0)
+                ->setCheckState(0, Qt::Checked);
+            Child<QPushButton>(categories, "btnCheck")->click();
         });
         QVERIFY(Trigger("actCheckingByCategoryAndRoot"));
         QVERIFY(categorised->Ran());
@@ -177,7 +180,7 @@ private Q_SLOTS:
         TfrmChecking* checking = F->CheckingWindow();
         checking->activateWindow();
         QTRY_VERIFY(checking->IsActivated());
-        QTest::keyClick(checking->tvChecking, Qt::Key_F1);
+        QTest::keyClick(Child<QTreeWidget>(checking, "tvChecking"), Qt::Key_F1);
         QTRY_VERIFY(HelpWindowsManager().IsLaunched(hpCheckUncheck));
         QVERIFY(!HelpWindowsManager().IsLaunched(hpMain));
         HelpWindowsManager().CloseAll();
@@ -211,9 +214,9 @@ private Q_SLOTS:
                  QList<int>({1, 3, 5, 3, 4, 4, 3, 2, 2}));
         QCOMPARE(Ticked(), QString());
         // The buttons follow the node the last press landed on.
-        QVERIFY(goTo->btnPrevFTA->isEnabled());
-        QVERIFY(goTo->btnNextTV->isEnabled());
-        QVERIFY(!goTo->btnPrevRadio->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnPrevFTA")->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextTV")->isEnabled());
+        QVERIFY(!Child<QPushButton>(goTo, "btnPrevRadio")->isEnabled());
         QVERIFY(Trigger("actViewGoTo"));
 
         // The check window passes every key on to the main window.
@@ -221,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(Trigger("actChecking"));
         TfrmChecking* checking = F->CheckingWindow();
         QVERIFY(QTest::qWaitForWindowExposed(checking));
-        checking->tvChecking->setFocus();
+        Child<QTreeWidget>(checking, "tvChecking")->setFocus();
         QCOMPARE(PressEach(checking, {F8, F8, F8, Qt::CTRL | F8, Qt::CTRL | F7, F7}, selected),
                  QList<int>({1, 3, 5, 6, 5, 3}));
         QVERIFY(Trigger("actViewChecking"));
@@ -231,7 +234,7 @@ private Q_SLOTS:
         const auto searched = WhenModal([&](QWidget* modal) {
             auto* search = qobject_cast<TfrmSearch*>(modal);
             QVERIFY(search);
-            search->edtChannelName->setFocus();
+            Child<QLineEdit>(search, "edtChannelName")->setFocus();
             rows = PressEach(search, {Qt::Key_T, Qt::Key_A, F8, F8, F8, F8, F7, F12}, selected);
         });
         QVERIFY(Trigger("actSearch"));
@@ -253,7 +256,7 @@ private Q_SLOTS:
         const auto restored = WhenModal([&checked](QWidget* modal) {
             auto* restore = qobject_cast<TfrmRestore*>(modal);
             QVERIFY(restore);
-            QVERIFY(restore->actChecking->isEnabled());
+            QVERIFY(Child<QAction>(restore, "actChecking")->isEnabled());
             checked = WhenModal([](QWidget* window) {
                 QVERIFY(qobject_cast<TfrmChecking*>(window));
                 QTest::keyClick(window->windowHandle(), Qt::Key_F1);
@@ -281,8 +284,8 @@ private Q_SLOTS:
         MainTreeView().Select(Tree().NodeIndex(0));
         QVERIFY(Trigger("actGoTo"));
         TfrmGoTo* goTo = F->GoToWindow();
-        QVERIFY(goTo->btnNextTV->isEnabled());
-        QVERIFY(goTo->btnNextRadio->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextTV")->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextRadio")->isEnabled());
 
         bool nextTVDuring = true;
         const auto restored = WhenModal([&](QWidget* modal) {
@@ -291,7 +294,7 @@ private Q_SLOTS:
             // A tick command of the main window, run on the restore tree, refreshes the
             // GoTo window for that tree: nothing to jump to beside its one channel.
             QVERIFY(::Trigger(restore, QStringLiteral("actCheckAll"), {.ProcessEvents = false}));
-            nextTVDuring = goTo->btnNextTV->isEnabled();
+            nextTVDuring = Child<QPushButton>(goTo, "btnNextTV")->isEnabled();
             QTest::keyClick(restore->windowHandle(), Qt::Key_Escape);
             QVERIFY(!restore->isVisible());
         });
@@ -301,10 +304,10 @@ private Q_SLOTS:
         // Closed again: the buttons are those of the main tree's selection.
         QVERIFY(ActiveTreeView() == MainTreeView());
         QCOMPARE(SelectedRow(), 0);
-        QVERIFY(goTo->btnNextTV->isEnabled());
-        QVERIFY(goTo->btnNextRadio->isEnabled());
-        QVERIFY(!goTo->btnPrevTV->isEnabled());
-        QVERIFY(!goTo->btnNextEncrypted->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextTV")->isEnabled());
+        QVERIFY(Child<QPushButton>(goTo, "btnNextRadio")->isEnabled());
+        QVERIFY(!Child<QPushButton>(goTo, "btnPrevTV")->isEnabled());
+        QVERIFY(!Child<QPushButton>(goTo, "btnNextEncrypted")->isEnabled());
     }
 };
 

@@ -166,13 +166,13 @@ void TestSelectionWindows::checkingWindowTicksByClickAndSpaceAndResetsAfterCheck
     TfrmChecking window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTreeWidget* tree = window.tvChecking;
+    QTreeWidget* tree = Child<QTreeWidget>(&window, "tvChecking");
     QCOMPARE(tree->topLevelItemCount(), 10);
     for (int g = 0; g < 10; ++g)
         QCOMPARE(tree->topLevelItem(g)->isExpanded(), g < 5);
     QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("TV/Radio"));
-    QVERIFY(!window.btnCheck->isEnabled());
-    QVERIFY(!window.btnUncheck->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnCheck")->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnUncheck")->isEnabled());
 
     // The items carry the property numbers, not their positions.
     QTreeWidgetItem* satellite = window.ItemOf(cpSatellite);
@@ -183,8 +183,8 @@ void TestSelectionWindows::checkingWindowTicksByClickAndSpaceAndResetsAfterCheck
 
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
     QCOMPARE(satellite->checkState(0), Qt::Checked);
-    QVERIFY(window.btnCheck->isEnabled());
-    QVERIFY(window.btnUncheck->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnCheck")->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnUncheck")->isEnabled());
 
     tree->setFocus();
     tree->setCurrentItem(h264);
@@ -196,19 +196,19 @@ void TestSelectionWindows::checkingWindowTicksByClickAndSpaceAndResetsAfterCheck
     QCOMPARE(tree->topLevelItem(1)->data(0, Qt::CheckStateRole), QVariant());
     QCOMPARE(window.CheckedProperties(), PropertyBit(cpSatellite) | PropertyBit(cpVideoH264));
 
-    QTest::mouseClick(window.btnCheck, Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&window, "btnCheck"), Qt::LeftButton);
     QCOMPARE(Ticked(f.Model), QStringLiteral("sat h264"));
     QCOMPARE(window.CheckedProperties(), quint64(0));
     QCOMPARE(satellite->checkState(0), Qt::Unchecked);
-    QVERIFY(!window.btnCheck->isEnabled());
-    QVERIFY(!window.btnUncheck->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnCheck")->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnUncheck")->isEnabled());
 
     // Unticking by a click again leaves the buttons disabled when nothing else is ticked.
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
-    QVERIFY(window.btnUncheck->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnUncheck")->isEnabled());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, TickBoxCentre(tree, satellite));
     QCOMPARE(satellite->checkState(0), Qt::Unchecked);
-    QVERIFY(!window.btnUncheck->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnUncheck")->isEnabled());
 }
 
 void TestSelectionWindows::checkingWindowLanguageBoxAndPlace() {
@@ -233,21 +233,21 @@ void TestSelectionWindows::checkingWindowLanguageBoxAndPlace() {
     QVERIFY(Settings().frmCheckingVisible);
 
     // Ticked with an empty box: the channels without a code.
-    window.chbLanguage->click();
-    QVERIFY(window.btnCheck->isEnabled());
-    window.btnCheck->click();
+    Child<QCheckBox>(&window, "chbLanguage")->click();
+    QVERIFY(Child<QPushButton>(&window, "btnCheck")->isEnabled());
+    Child<QPushButton>(&window, "btnCheck")->click();
     QCOMPARE(Ticked(f.Model), QStringLiteral("none"));
-    QVERIFY(!window.chbLanguage->isChecked());
+    QVERIFY(!Child<QCheckBox>(&window, "chbLanguage")->isChecked());
 
-    window.chbLanguage->click();
-    QTest::keyClicks(window.edtLanguage, QStringLiteral("DEU"));
-    window.btnCheck->click();
+    Child<QCheckBox>(&window, "chbLanguage")->click();
+    QTest::keyClicks(Child<QLineEdit>(&window, "edtLanguage"), QStringLiteral("DEU"));
+    Child<QPushButton>(&window, "btnCheck")->click();
     QCOMPARE(Ticked(f.Model), QStringLiteral("deu none DEU"));
-    QVERIFY(window.edtLanguage->text().isEmpty());
+    QVERIFY(Child<QLineEdit>(&window, "edtLanguage")->text().isEmpty());
 
     window.move(70, 80);
     window.resize(350, 460);
-    window.btnClose->click();
+    Child<QPushButton>(&window, "btnClose")->click();
     QVERIFY(!window.isVisible());
     QVERIFY(!Settings().frmCheckingVisible);
     QCOMPARE(Settings().frmCheckingClientWidth, 350);
@@ -271,7 +271,7 @@ void TestSelectionWindows::checkingWindowModalInstanceActsOnItsTreeOnly() {
     const auto ran = WhenModal([&window](QWidget* modal) {
         QCOMPARE(modal, &window);
         window.ItemOf(cpTV)->setCheckState(0, Qt::Checked);
-        window.btnCheck->click();
+        Child<QPushButton>(&window, "btnCheck")->click();
     });
     window.ShowModal();
     QVERIFY(ran->Ran());
@@ -301,21 +301,21 @@ void TestSelectionWindows::checkingWindowPassesJumpKeysOn() {
     TfrmChecking window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.tvChecking->setFocus();
-    QTest::keyClick(window.tvChecking, Qt::Key_F4);
+    Child<QTreeWidget>(&window, "tvChecking")->setFocus();
+    QTest::keyClick(Child<QTreeWidget>(&window, "tvChecking"), Qt::Key_F4);
     // The tree does not take F9, so the key travels on up to the window.
-    QTest::keyClick(window.tvChecking, Qt::Key_F9);
-    QTest::keyClick(window.edtLanguage, Qt::Key_X);
+    QTest::keyClick(Child<QTreeWidget>(&window, "tvChecking"), Qt::Key_F9);
+    QTest::keyClick(Child<QLineEdit>(&window, "edtLanguage"), Qt::Key_X);
     // Each key reaches the main window once, whatever widget it passed through.
     QCOMPARE(keys, QList<int>({Qt::Key_F4, Qt::Key_F9, Qt::Key_X}));
-    QCOMPARE(window.edtLanguage->text(), QStringLiteral("x"));
+    QCOMPARE(Child<QLineEdit>(&window, "edtLanguage")->text(), QStringLiteral("x"));
     // Esc does not close this window.
-    QTest::keyClick(window.tvChecking, Qt::Key_Escape);
+    QTest::keyClick(Child<QTreeWidget>(&window, "tvChecking"), Qt::Key_Escape);
     QVERIFY(window.isVisible());
 
     // Without a main window the jump keys still jump.
     SetSelectionHost({});
-    QTest::keyClick(window.tvChecking, Qt::Key_F4);
+    QTest::keyClick(Child<QTreeWidget>(&window, "tvChecking"), Qt::Key_F4);
     QCOMPARE(f.SelectedRow(), 2);
 }
 
@@ -342,18 +342,18 @@ void TestSelectionWindows::categoriesWindowChecksTheChosenRootOnly() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.size(), QSize(300, 320));
-    QCOMPARE(window.cboRoot->count(), 2);
-    QCOMPARE(window.cboRoot->itemText(0), QStringLiteral("Hotbird"));
-    QCOMPARE(window.cboRoot->itemText(1), QStringLiteral("astra"));
+    QCOMPARE(Child<QComboBox>(&window, "cboRoot")->count(), 2);
+    QCOMPARE(Child<QComboBox>(&window, "cboRoot")->itemText(0), QStringLiteral("Hotbird"));
+    QCOMPARE(Child<QComboBox>(&window, "cboRoot")->itemText(1), QStringLiteral("astra"));
 
-    window.cboRoot->setCurrentIndex(1);
-    QTreeWidget* tree = window.tvCategories;
+    Child<QComboBox>(&window, "cboRoot")->setCurrentIndex(1);
+    QTreeWidget* tree = Child<QTreeWidget>(&window, "tvCategories");
     QStringList shown;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         shown.append(tree->topLevelItem(i)->text(0));
     QCOMPARE(shown, QStringList({QStringLiteral("Music"), QStringLiteral("news"),
                                  QStringLiteral("Sport")}));
-    QVERIFY(!window.btnCheck->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnCheck")->isEnabled());
 
     // Shift+Down ticks the node being left and moves on; Space ticks the node itself.
     tree->setFocus();
@@ -361,23 +361,23 @@ void TestSelectionWindows::categoriesWindowChecksTheChosenRootOnly() {
     QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
     QCOMPARE(tree->topLevelItem(1)->checkState(0), Qt::Checked);
     QCOMPARE(tree->currentItem(), tree->topLevelItem(2));
-    QVERIFY(window.btnCheck->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnCheck")->isEnabled());
     QTest::keyClick(tree, Qt::Key_Space);
     QCOMPARE(tree->topLevelItem(2)->checkState(0), Qt::Checked);
 
-    window.btnCheck->click();
+    Child<QPushButton>(&window, "btnCheck")->click();
     // "news" and "Sport" of the Astra root; Hotbird's News and Sport are not touched.
     QCOMPARE(Ticked(f.Model), QStringLiteral("a1 a2"));
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         QCOMPARE(tree->topLevelItem(i)->checkState(0), Qt::Unchecked);
-    QVERIFY(!window.btnCheck->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnCheck")->isEnabled());
 
     tree->topLevelItem(1)->setCheckState(0, Qt::Checked);
-    window.btnUncheck->click();
+    Child<QPushButton>(&window, "btnUncheck")->click();
     QCOMPARE(Ticked(f.Model), QStringLiteral("a1"));
 
     window.move(10, 20);
-    window.btnClose->click();
+    Child<QPushButton>(&window, "btnClose")->click();
     QCOMPARE(Settings().frmCheckCategoriesLeft, 10);
     QCOMPARE(Settings().frmCheckCategoriesTop, 20);
 }
@@ -424,10 +424,10 @@ void TestSelectionWindows::goToButtonsMatchWhatAJumpFinds() {
     QCOMPARE(f.SelectedRow(), 5);
     QTest::keyClick(&window, Qt::Key_F3);
     QCOMPARE(f.SelectedRow(), 3);
-    QVERIFY(!window.btnPrevBookmark->isEnabled());
-    QVERIFY(!window.btnNextBookmark->isEnabled());
-    QCOMPARE(window.btnNextBookmark->text(), QStringLiteral("F4"));
-    QCOMPARE(window.btnPrevTV->text(), QStringLiteral("Ctrl+F7"));
+    QVERIFY(!Child<QPushButton>(&window, "btnPrevBookmark")->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnNextBookmark")->isEnabled());
+    QCOMPARE(Child<QPushButton>(&window, "btnNextBookmark")->text(), QStringLiteral("F4"));
+    QCOMPARE(Child<QPushButton>(&window, "btnPrevTV")->text(), QStringLiteral("Ctrl+F7"));
 }
 
 void TestSelectionWindows::goToStartsFromTheParentOfASubChannel() {
@@ -445,20 +445,20 @@ void TestSelectionWindows::goToStartsFromTheParentOfASubChannel() {
     f.Select(1, 0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.btnPrevTV->isEnabled());
-    QVERIFY(window.btnNextTV->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnPrevTV")->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnNextTV")->isEnabled());
     // The tick box is for main channels only.
-    QVERIFY(!window.chbChecked->isEnabled());
+    QVERIFY(!Child<QCheckBox>(&window, "chbChecked")->isEnabled());
 
-    window.btnNextTV->click();
+    Child<QPushButton>(&window, "btnNextTV")->click();
     const QModelIndex landed = f.Tree().SelectedNode();
     QVERIFY(TChannelTreeModel::IsTopLevel(landed));
     QCOMPARE(landed.row(), 2);
 
     f.Select(1, 0);
-    window.btnPrevTV->click();
+    Child<QPushButton>(&window, "btnPrevTV")->click();
     QCOMPARE(f.Tree().SelectedNode(), f.Model.NodeIndex(0));
-    QVERIFY(window.chbChecked->isEnabled());
+    QVERIFY(Child<QCheckBox>(&window, "chbChecked")->isEnabled());
 }
 
 void TestSelectionWindows::goToCheckedBoxAndF12() {
@@ -479,16 +479,16 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
     own.show();
     QVERIFY(QTest::qWaitForWindowExposed(&own));
     QVERIFY(Settings().frmGoToVisible);
-    QVERIFY(!own.chbChecked->isVisible());
+    QVERIFY(!Child<QCheckBox>(&own, "chbChecked")->isVisible());
     QTest::keyClick(&own, Qt::Key_F12);
     QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
 
     // A tick made elsewhere reaches the buttons through UpdateGoToWindow.
-    QVERIFY(!own.btnNextChecked->isEnabled());
+    QVERIFY(!Child<QPushButton>(&own, "btnNextChecked")->isEnabled());
     f.Model.CheckNode(2);
     UpdateGoToWindow();
-    QVERIFY(own.btnNextChecked->isEnabled());
-    own.btnClose->click();
+    QVERIFY(Child<QPushButton>(&own, "btnNextChecked")->isEnabled());
+    Child<QPushButton>(&own, "btnClose")->click();
     QVERIFY(!Settings().frmGoToVisible);
     f.Model.UncheckNode(2);
 
@@ -498,20 +498,20 @@ void TestSelectionWindows::goToCheckedBoxAndF12() {
     TfrmGoTo modal;
     modal.SetCheckedBoxVisible(true);
     const auto ran = WhenModal([&modal, &f](QWidget*) {
-        QVERIFY(modal.chbChecked->isVisible());
-        QVERIFY(modal.chbChecked->isChecked());
+        QVERIFY(Child<QCheckBox>(&modal, "chbChecked")->isVisible());
+        QVERIFY(Child<QCheckBox>(&modal, "chbChecked")->isChecked());
         QTest::keyClick(&modal, Qt::Key_F12);
         QCOMPARE(Ticked(f.Model), QString());
-        QVERIFY(!modal.chbChecked->isChecked());
+        QVERIFY(!Child<QCheckBox>(&modal, "chbChecked")->isChecked());
         QTest::keyClick(&modal, Qt::Key_F4 /* no bookmark: stays */);
         QTest::keyClick(&modal, Qt::Key_F6 /* none ticked ahead: stays */);
         QCOMPARE(f.SelectedRow(), 1);
-        modal.chbChecked->click();
+        Child<QCheckBox>(&modal, "chbChecked")->click();
         QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
         QTest::keyClick(&modal, Qt::Key_F8, Qt::ControlModifier);
         QCOMPARE(f.SelectedRow(), 2);
         // The box follows the node landed on, without ticking it.
-        QVERIFY(!modal.chbChecked->isChecked());
+        QVERIFY(!Child<QCheckBox>(&modal, "chbChecked")->isChecked());
         QCOMPARE(Ticked(f.Model), QStringLiteral("b"));
     });
     modal.ShowModal();
@@ -536,54 +536,55 @@ void TestSelectionWindows::searchSelectsFirstMatchAndSteps() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.pos(), QPoint(15, 25));
-    QVERIFY(window.chbIgnoreCase->isChecked());
+    QVERIFY(Child<QCheckBox>(&window, "chbIgnoreCase")->isChecked());
     // All texts empty: every channel matches, from the last one only backwards.
-    QVERIFY(window.btnPrev->isEnabled());
-    QVERIFY(!window.btnNext->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnPrev")->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnNext")->isEnabled());
 
     // The first channel of the tree is a match too.
-    QTest::keyClicks(window.edtChannelName, QStringLiteral("rste"));
+    QTest::keyClicks(Child<QLineEdit>(&window, "edtChannelName"), QStringLiteral("rste"));
     QCOMPARE(f.SelectedRow(), 0);
-    QVERIFY(!window.btnPrev->isEnabled());
-    QVERIFY(window.btnNext->isEnabled());
-    QVERIFY(!window.chbChecked->isChecked());
+    QVERIFY(!Child<QPushButton>(&window, "btnPrev")->isEnabled());
+    QVERIFY(Child<QPushButton>(&window, "btnNext")->isEnabled());
+    QVERIFY(!Child<QCheckBox>(&window, "chbChecked")->isChecked());
 
-    QTest::keyClick(window.edtChannelName, Qt::Key_F8);
+    QTest::keyClick(Child<QLineEdit>(&window, "edtChannelName"), Qt::Key_F8);
     QCOMPARE(f.SelectedRow(), 2);
-    QVERIFY(window.chbChecked->isChecked()); // shows the tick, changes nothing
+    QVERIFY(
+        Child<QCheckBox>(&window, "chbChecked")->isChecked()); // shows the tick, changes nothing
     QCOMPARE(Ticked(f.Model), QStringLiteral("Erste HD"));
-    QVERIFY(!window.btnNext->isEnabled());
-    QTest::keyClick(window.edtChannelName, Qt::Key_F8);
+    QVERIFY(!Child<QPushButton>(&window, "btnNext")->isEnabled());
+    QTest::keyClick(Child<QLineEdit>(&window, "edtChannelName"), Qt::Key_F8);
     QCOMPARE(f.SelectedRow(), 2);
 
-    QTest::keyClick(window.edtChannelName, Qt::Key_F12);
+    QTest::keyClick(Child<QLineEdit>(&window, "edtChannelName"), Qt::Key_F12);
     QCOMPARE(Ticked(f.Model), QString());
-    QTest::keyClick(window.edtChannelName, Qt::Key_F7);
+    QTest::keyClick(Child<QLineEdit>(&window, "edtChannelName"), Qt::Key_F7);
     QCOMPARE(f.SelectedRow(), 0);
 
     // With all texts empty Next steps one channel.
-    window.edtChannelName->clear();
+    Child<QLineEdit>(&window, "edtChannelName")->clear();
     QCOMPARE(f.SelectedRow(), 0);
-    window.btnNext->click();
+    Child<QPushButton>(&window, "btnNext")->click();
     QCOMPARE(f.SelectedRow(), 1);
-    window.btnNext->click();
+    Child<QPushButton>(&window, "btnNext")->click();
     QCOMPARE(f.SelectedRow(), 2);
 
     // Nothing matches: the selection stays and both buttons are off.
-    window.edtRoot->setText(QStringLiteral("Hotbird"));
+    Child<QLineEdit>(&window, "edtRoot")->setText(QStringLiteral("Hotbird"));
     QCOMPARE(f.SelectedRow(), 2);
-    QVERIFY(!window.btnPrev->isEnabled());
-    QVERIFY(!window.btnNext->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnPrev")->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnNext")->isEnabled());
 
     window.move(35, 45);
-    QTest::keyClick(window.edtRoot, Qt::Key_Escape);
+    QTest::keyClick(Child<QLineEdit>(&window, "edtRoot"), Qt::Key_Escape);
     QVERIFY(!window.isVisible());
     QCOMPARE(Settings().frmSearchLeft, 35);
     QCOMPARE(Settings().frmSearchTop, 45);
 
     // Shown again: the texts start empty.
     window.show();
-    QVERIFY(window.edtRoot->text().isEmpty());
+    QVERIFY(Child<QLineEdit>(&window, "edtRoot")->text().isEmpty());
 }
 
 void TestSelectionWindows::searchIgnoresCaseOfAsciiLettersOnly() {
@@ -599,16 +600,16 @@ void TestSelectionWindows::searchIgnoresCaseOfAsciiLettersOnly() {
     TfrmSearch window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.edtChannelName->setText(QStringLiteral("\u00c9cole"));
+    Child<QLineEdit>(&window, "edtChannelName")->setText(QStringLiteral("\u00c9cole"));
     QCOMPARE(f.SelectedRow(), 2); // only the capital form
-    QVERIFY(!window.btnPrev->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnPrev")->isEnabled());
 
-    window.edtChannelName->setText(QStringLiteral("NEWS"));
+    Child<QLineEdit>(&window, "edtChannelName")->setText(QStringLiteral("NEWS"));
     QCOMPARE(f.SelectedRow(), 3);
-    window.chbIgnoreCase->click();
+    Child<QCheckBox>(&window, "chbIgnoreCase")->click();
     f.Select(0);
     window.RefreshButtons();
-    QVERIFY(!window.btnNext->isEnabled());
+    QVERIFY(!Child<QPushButton>(&window, "btnNext")->isEnabled());
 }
 
 void TestSelectionWindows::jumpKeysMoveTheSelectionAtEveryPress_data() {
@@ -669,8 +670,8 @@ void TestSelectionWindows::jumpKeysMoveTheSelectionAtEveryPress() {
     if (auto* goTo = qobject_cast<TfrmGoTo*>(dialog.get())) {
         // The buttons follow the node the last press landed on.
         const int last = rows.constLast();
-        QCOMPARE(goTo->btnNextEncrypted->isEnabled(), last < 8);
-        QCOMPARE(goTo->btnPrevEncrypted->isEnabled(), last > 2);
+        QCOMPARE(Child<QPushButton>(goTo, "btnNextEncrypted")->isEnabled(), last < 8);
+        QCOMPARE(Child<QPushButton>(goTo, "btnPrevEncrypted")->isEnabled(), last > 2);
     }
 }
 
@@ -693,7 +694,7 @@ void TestSelectionWindows::goToF12TicksAtEveryPressInAModalInstance() {
                                             Qt::Key_F12, Qt::Key_F7, Qt::Key_F12});
         PressEach<int>(window, presses, [&] {
             ticked.append(Ticked(f.Model));
-            box.append(window.chbChecked->isChecked());
+            box.append(Child<QCheckBox>(&window, "chbChecked")->isChecked());
             return f.SelectedRow();
         });
     });
@@ -718,11 +719,11 @@ void TestSelectionWindows::searchKeysStepAtEveryPress() {
     TfrmSearch window;
     const auto ran = WhenModal([&](QWidget* modal) {
         QCOMPARE(modal, &window);
-        window.edtChannelName->setFocus();
+        Child<QLineEdit>(&window, "edtChannelName")->setFocus();
         // Typed into the name box through the window: each letter narrows the search.
         const QList<int> typed = PressEach<int>(window, Presses({Qt::Key_E, Qt::Key_R}),
                                                 [&] { return f.SelectedRow(); });
-        QCOMPARE(window.edtChannelName->text(), QStringLiteral("er"));
+        QCOMPARE(Child<QLineEdit>(&window, "edtChannelName")->text(), QStringLiteral("er"));
         QCOMPARE(typed, QList<int>({0, 0}));
 
         const QList<int> presses =
@@ -741,8 +742,8 @@ void TestSelectionWindows::searchKeysStepAtEveryPress() {
         QTest::keyClick(window.windowHandle(), Qt::Key_F8);
         QTest::keyClick(window.windowHandle(), Qt::Key_F8);
         QCOMPARE(f.SelectedRow(), 6);
-        QVERIFY(!window.btnNext->isEnabled());
-        QVERIFY(window.btnPrev->isEnabled());
+        QVERIFY(!Child<QPushButton>(&window, "btnNext")->isEnabled());
+        QVERIFY(Child<QPushButton>(&window, "btnPrev")->isEnabled());
         // Esc closes the window, pressed like any other key.
         QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
         QVERIFY(!window.isVisible());

@@ -1,3 +1,4 @@
+#include "common/GuiTest.h"
 #include "platform/UCodePages.h"
 #include "settings/UCodePage.h"
 #include "settings/USettings.h"
@@ -22,13 +23,6 @@
 #include <memory>
 
 namespace {
-
-template <typename T> T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qWarning("no child %s", name);
-    return child;
-}
 
 bool SameSettings(const TSettings& a, const TSettings& b) {
     return a.DoInfoFileSaved == b.DoInfoFileSaved &&
@@ -66,15 +60,16 @@ private Q_SLOTS:
         TfrmSettings dialog;
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
-        QVERIFY(!Child<QCheckBox>(dialog, "chbDoInfoFileSaved")->isChecked());
-        QCOMPARE(Child<QCheckBox>(dialog, "chbDoInfoFileSaved")->text(),
+        QVERIFY(!Child<QCheckBox>(&dialog, "chbDoInfoFileSaved")->isChecked());
+        QCOMPARE(Child<QCheckBox>(&dialog, "chbDoInfoFileSaved")->text(),
                  QStringLiteral("When &File is Saved"));
-        QVERIFY(Child<QCheckBox>(dialog, "chbConfirmDeleteChecked")->isChecked());
-        QVERIFY(Child<QCheckBox>(dialog, "chbFreeDragAndDropAllowed")->isChecked());
-        QCOMPARE(Child<QLineEdit>(dialog, "edtChannelSeparator")->text(),
+        QVERIFY(Child<QCheckBox>(&dialog, "chbConfirmDeleteChecked")->isChecked());
+        QVERIFY(Child<QCheckBox>(&dialog, "chbFreeDragAndDropAllowed")->isChecked());
+        QCOMPARE(Child<QLineEdit>(&dialog, "edtChannelSeparator")->text(),
                  QStringLiteral("\" a \""));
-        QCOMPARE(Child<QLineEdit>(dialog, "edtRootSeparator")->text(), QStringLiteral("   >>>>>>"));
-        QPushButton* ok = Child<QPushButton>(dialog, "btnOK");
+        QCOMPARE(Child<QLineEdit>(&dialog, "edtRootSeparator")->text(),
+                 QStringLiteral("   >>>>>>"));
+        QPushButton* ok = Child<QPushButton>(&dialog, "btnOK");
         QVERIFY(ok->isDefault());
         QVERIFY(!ok->isEnabled());
         // Enter on a disabled default button closes nothing.
@@ -98,7 +93,7 @@ private Q_SLOTS:
         const std::pair<const char*, const char*> buttons[] = {
             {"btnOK", "&OK"}, {"btnCancel", "&Cancel"}, {"btnHelp", "&Help"}};
         for (const auto& [name, caption] : buttons) {
-            QPushButton* button = Child<QPushButton>(*dialog, name);
+            QPushButton* button = Child<QPushButton>(dialog.get(), name);
             QVERIFY2(button, name);
             QCOMPARE(button->text(), QLatin1String(caption));
             QCOMPARE(button->isDefault(), button->objectName() == QLatin1String("btnOK"));
@@ -117,26 +112,26 @@ private Q_SLOTS:
         QFETCH(QString, control);
         TfrmSettings dialog;
         dialog.show();
-        QWidget* widget = dialog.findChild<QWidget*>(control);
+        QWidget* widget = Child<QWidget>(&dialog, control);
         QVERIFY(widget);
         if (auto* box = qobject_cast<QCheckBox*>(widget))
             box->click();
         else
             QTest::keyClicks(widget, QStringLiteral("x"));
-        QVERIFY(Child<QPushButton>(dialog, "btnOK")->isEnabled());
+        QVERIFY(Child<QPushButton>(&dialog, "btnOK")->isEnabled());
     }
 
     void settingsOKStoresExactlyAsTyped() {
         TfrmSettings dialog;
         dialog.show();
-        Child<QCheckBox>(dialog, "chbDoInfoFileSaved")->click();
-        Child<QCheckBox>(dialog, "chbFreeDragAndDropAllowed")->click();
-        QLineEdit* channel = Child<QLineEdit>(dialog, "edtChannelSeparator");
+        Child<QCheckBox>(&dialog, "chbDoInfoFileSaved")->click();
+        Child<QCheckBox>(&dialog, "chbFreeDragAndDropAllowed")->click();
+        QLineEdit* channel = Child<QLineEdit>(&dialog, "edtChannelSeparator");
         channel->clear();
-        QLineEdit* root = Child<QLineEdit>(dialog, "edtRootSeparator");
+        QLineEdit* root = Child<QLineEdit>(&dialog, "edtRootSeparator");
         root->selectAll();
         QTest::keyClicks(root, QStringLiteral("  \"/\"  "));
-        QTest::mouseClick(Child<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "btnOK"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(Settings().DoInfoFileSaved, false);
@@ -156,14 +151,14 @@ private Q_SLOTS:
         const TSettings before = Settings();
         TfrmSettings dialog;
         dialog.show();
-        Child<QCheckBox>(dialog, "chbConfirmDeleteChecked")->click();
-        QLineEdit* edit = Child<QLineEdit>(dialog, "edtChannelSeparator");
+        Child<QCheckBox>(&dialog, "chbConfirmDeleteChecked")->click();
+        QLineEdit* edit = Child<QLineEdit>(&dialog, "edtChannelSeparator");
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("zz"));
         if (byEscape)
             QTest::keyClick(edit, Qt::Key_Escape);
         else
-            Child<QPushButton>(dialog, "btnCancel")->click();
+            Child<QPushButton>(&dialog, "btnCancel")->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
         QVERIFY(SameSettings(Settings(), before));
@@ -173,8 +168,8 @@ private Q_SLOTS:
         TfrmSettings dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        Child<QPushButton>(dialog, "btnHelp")->click();
-        QLineEdit* edit = Child<QLineEdit>(dialog, "edtRootSeparator");
+        Child<QPushButton>(&dialog, "btnHelp")->click();
+        QLineEdit* edit = Child<QLineEdit>(&dialog, "edtRootSeparator");
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_F1);
         QTest::keyClick(edit, Qt::Key_F1, Qt::ShiftModifier); // not plain F1
@@ -204,23 +199,23 @@ private Q_SLOTS:
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Force CodePage"));
         QCOMPARE(dialog.size(), QSize(440, 204));
-        QCOMPARE(Child<QGroupBox>(dialog, "rgCodePage")->title(),
+        QCOMPARE(Child<QGroupBox>(&dialog, "rgCodePage")->title(),
                  QStringLiteral("&Select Codepage"));
-        QRadioButton* system = Child<QRadioButton>(dialog, "rbSystemCodePage");
+        QRadioButton* system = Child<QRadioButton>(&dialog, "rbSystemCodePage");
         QCOMPARE(system->text(),
                  QStringLiteral("Default system CodePage: %1").arg(SystemAnsiCodePage()));
-        QCOMPARE(Child<QRadioButton>(dialog, "rbForcedCodePage")->text(),
+        QCOMPARE(Child<QRadioButton>(&dialog, "rbForcedCodePage")->text(),
                  QStringLiteral("Force another Codepage:"));
         QCOMPARE(system->isChecked(), !forcedChosen);
-        QCOMPARE(Child<QRadioButton>(dialog, "rbForcedCodePage")->isChecked(), forcedChosen);
-        QCOMPARE(Child<QLineEdit>(dialog, "edtCodePage")->text(), boxText);
-        QVERIFY(!Child<QPushButton>(dialog, "btnOK")->isEnabled());
+        QCOMPARE(Child<QRadioButton>(&dialog, "rbForcedCodePage")->isChecked(), forcedChosen);
+        QCOMPARE(Child<QLineEdit>(&dialog, "edtCodePage")->text(), boxText);
+        QVERIFY(!Child<QPushButton>(&dialog, "btnOK")->isEnabled());
     }
 
     void codePageBoxTakesDigitsOnly() {
         TfrmCodePage dialog;
         dialog.show();
-        QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+        QLineEdit* box = Child<QLineEdit>(&dialog, "edtCodePage");
         QTest::keyClicks(box, QStringLiteral("-12a.5x"));
         QCOMPARE(box->text(), QStringLiteral("125"));
     }
@@ -245,16 +240,16 @@ private Q_SLOTS:
         Settings().ForcedCodePage = 437;
         TfrmCodePage dialog;
         dialog.show();
-        Child<QRadioButton>(dialog, chooseForced ? "rbForcedCodePage" : "rbSystemCodePage")
+        Child<QRadioButton>(&dialog, chooseForced ? "rbForcedCodePage" : "rbSystemCodePage")
             ->click();
-        QVERIFY(Child<QPushButton>(dialog, "btnOK")->isEnabled());
-        QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+        QVERIFY(Child<QPushButton>(&dialog, "btnOK")->isEnabled());
+        QLineEdit* box = Child<QLineEdit>(&dialog, "edtCodePage");
         box->selectAll();
         if (typed.isEmpty())
             QTest::keyClick(box, Qt::Key_Delete);
         else
             QTest::keyClicks(box, typed);
-        QTest::mouseClick(Child<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "btnOK"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(Settings().CodepageIndex, index);
         QCOMPARE(Settings().ForcedCodePage, forced);
@@ -265,9 +260,9 @@ private Q_SLOTS:
     void codePageChoosingTheSelectedItemEnablesOK() {
         TfrmCodePage dialog;
         dialog.show();
-        Child<QRadioButton>(dialog, "rbSystemCodePage")->click();
-        QVERIFY(Child<QPushButton>(dialog, "btnOK")->isEnabled());
-        Child<QPushButton>(dialog, "btnOK")->click();
+        Child<QRadioButton>(&dialog, "rbSystemCodePage")->click();
+        QVERIFY(Child<QPushButton>(&dialog, "btnOK")->isEnabled());
+        Child<QPushButton>(&dialog, "btnOK")->click();
         QCOMPARE(Settings().CodepageIndex, 0);
         QCOMPARE(Settings().ForcedCodePage, -1);
     }
@@ -287,12 +282,12 @@ private Q_SLOTS:
         const TSettings before = Settings();
         TfrmCodePage dialog;
         dialog.show();
-        Child<QRadioButton>(dialog, "rbForcedCodePage")->click();
-        QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+        Child<QRadioButton>(&dialog, "rbForcedCodePage")->click();
+        QLineEdit* box = Child<QLineEdit>(&dialog, "edtCodePage");
         box->selectAll();
         QTest::keyClicks(box, typed);
         QCOMPARE(box->text(), typed);
-        Child<QPushButton>(dialog, "btnOK")->click();
+        Child<QPushButton>(&dialog, "btnOK")->click();
 
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), 0);
@@ -305,7 +300,7 @@ private Q_SLOTS:
         // Corrected, the same dialog takes it.
         box->selectAll();
         QTest::keyClicks(box, QStringLiteral("1251"));
-        Child<QPushButton>(dialog, "btnOK")->click();
+        Child<QPushButton>(&dialog, "btnOK")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(Settings().CodepageIndex, 1);
         QCOMPARE(Settings().ForcedCodePage, 1251);
@@ -319,16 +314,16 @@ private Q_SLOTS:
             TfrmCodePage dialog;
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            Child<QRadioButton>(dialog, "rbSystemCodePage")->click();
-            QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+            Child<QRadioButton>(&dialog, "rbSystemCodePage")->click();
+            QLineEdit* box = Child<QLineEdit>(&dialog, "edtCodePage");
             box->setFocus();
             QTest::keyClicks(box, QStringLiteral("7"));
             QTest::keyClick(box, Qt::Key_F1);
-            Child<QPushButton>(dialog, "btnHelp")->click();
+            Child<QPushButton>(&dialog, "btnHelp")->click();
             if (byEscape)
                 QTest::keyClick(box, Qt::Key_Escape);
             else
-                Child<QPushButton>(dialog, "btnCancel")->click();
+                Child<QPushButton>(&dialog, "btnCancel")->click();
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             QVERIFY(SameSettings(Settings(), before));
         }
@@ -354,8 +349,8 @@ private Q_SLOTS:
         QTimer::singleShot(0, &dialog, [&] {
             acted = true;
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-            Child<QRadioButton>(dialog, "rbSystemCodePage")->click();
-            QLineEdit* box = Child<QLineEdit>(dialog, "edtCodePage");
+            Child<QRadioButton>(&dialog, "rbSystemCodePage")->click();
+            QLineEdit* box = Child<QLineEdit>(&dialog, "edtCodePage");
             box->setFocus();
             box->selectAll();
             for (const QChar digit : typed)

@@ -1,3 +1,4 @@
+#include "common/GuiTest.h"
 #include "structure/UHappyManView.h"
 #include "structure/UStructure.h"
 
@@ -129,8 +130,8 @@ private Q_SLOTS:
         QCOMPARE(view.SelectedText(), QString());
 
         // The right-click menu does the same.
-        QAction* all = view.findChild<QAction*>(u"actSelectAllLines"_s);
-        QAction* copy = view.findChild<QAction*>(u"actCopyLines"_s);
+        QAction* all = Child<QAction>(&view, "actSelectAllLines");
+        QAction* copy = Child<QAction>(&view, "actCopyLines");
         QVERIFY(all && copy && view.actions().contains(all) && view.actions().contains(copy));
         QGuiApplication::clipboard()->clear();
         all->trigger();

@@ -61,13 +61,13 @@ struct TPreviewState {
 
 TPreviewState StateOf(TfrmMakeManHappy& window) {
     TPreviewState state;
-    const TStructureText& text = window.reHappyMan->Text();
+    const TStructureText& text = Child<THappyManView>(&window, "reHappyMan")->Text();
     state.Text = text.Text().toString();
     state.Red = TextsIn(text, 0xFF0000);
     state.ScrollTo = window.ScrollTo();
-    state.CaretLine = window.reHappyMan->CaretLine();
-    state.AcceptEnabled = window.btnAccept->isEnabled();
-    state.FindEnabled = window.btnFind->isEnabled();
+    state.CaretLine = Child<THappyManView>(&window, "reHappyMan")->CaretLine();
+    state.AcceptEnabled = Child<QPushButton>(&window, "btnAccept")->isEnabled();
+    state.FindEnabled = Child<QPushButton>(&window, "btnFind")->isEnabled();
     state.RootIsBlueBold =
         text.RunCount() > 0 && text.Run(0).Colour == 0x0000FF && text.Run(0).Bold;
     return state;
@@ -103,7 +103,7 @@ private:
             auto* window = qobject_cast<TfrmMakeManHappy*>(w);
             QVERIFY(window);
             steps(*window);
-            window->btnClose->click();
+            Child<QPushButton>(window, "btnClose")->click();
         });
         if (!F.Trigger(QStringLiteral("actMakeManHappy"),
                        {.UpdateActionsFirst = true, .ProcessEvents = false}))
@@ -118,7 +118,7 @@ private:
         return names;
     }
 
-    QImage FaceShown() const { return F->StatusPanels[0]->pixmap().toImage(); }
+    QImage FaceShown() const { return F.Child<QLabel>("StatusPanel0")->pixmap().toImage(); }
     static QImage Face(int index) { return HappyImage(index).pixmap(16, 16).toImage(); }
 
 private Q_SLOTS:
@@ -127,7 +127,7 @@ private Q_SLOTS:
 
     void structurePaneShowsRootsCategoriesAndChannels() {
         LoadFour();
-        QTreeView* pane = F->tvStructure;
+        QTreeView* pane = F.Child<QTreeView>("tvStructure");
         QAbstractItemModel* model = pane->model();
         QVERIFY(model);
         QCOMPARE(model->rowCount(), 2);
@@ -156,18 +156,18 @@ private Q_SLOTS:
         Tree().CheckNode(2); // third
         // The preview needs the structure pane: it switches it on.
         QVERIFY(F.Trigger(QStringLiteral("actViewChannelInfo"), {.ProcessEvents = false}));
-        QVERIFY(!F->tvStructure->isVisible());
+        QVERIFY(!F.Child<QTreeView>("tvStructure")->isVisible());
 
         TPreviewState before, after;
         TDialogSeam::AddAnswer(true);
         QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
             before = StateOf(window);
-            window.btnAccept->click();
+            Child<QPushButton>(&window, "btnAccept")->click();
             after = StateOf(window);
         }));
 
-        QVERIFY(F->actViewStructure->isChecked());
-        QVERIFY(F->tvStructure->isVisible());
+        QVERIFY(F.Child<QAction>("actViewStructure")->isChecked());
+        QVERIFY(F.Child<QTreeView>("tvStructure")->isVisible());
         QCOMPARE(before.Text, u"one\r\n   cat1\r\n      [0] first\r\n      [1] fourth   [3]\r\n"
                               u"   cat2\r\n      [2] third\r\n"
                               u"two\r\n   cat1\r\n      [3] second   [1]\r\n"_qs);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QVERIFY(!Tree().IsNodeChecked(0) && !Tree().IsNodeChecked(1));
         QVERIFY(Tree().IsNodeChecked(2) && Tree().IsNodeChecked(3));
         QVERIFY(Tree().ChannelAt(2)->IsChecked && Tree().ChannelAt(3)->IsChecked);
-        QVERIFY(!F->tvChannels->selectionModel()->hasSelection());
+        QVERIFY(!F.Child<TChannelTreeView>("tvChannels")->selectionModel()->hasSelection());
 
         // The saved list follows the tree, every audio track right after its own channel.
         const QString saved = WorkFile(QStringLiteral("saved.dat"));
@@ -213,7 +213,7 @@ private Q_SLOTS:
         TDialogSeam::AddAnswer(false);
         TPreviewState state;
         QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
-            window.btnAccept->click();
+            Child<QPushButton>(&window, "btnAccept")->click();
             state = StateOf(window);
         }));
         QCOMPARE(TDialogSeam::ShownTexts().size(), 1);
@@ -250,10 +250,11 @@ private Q_SLOTS:
         QString copied;
         QVERIFY(RunPreview([&](TfrmMakeManHappy& window) {
             geometry = window.geometry();
-            window.reHappyMan->PutCaretOnLine(window.reHappyMan->LineCount() - 1);
-            window.btnFind->click();
-            caretAfterFind = window.reHappyMan->CaretLine();
-            window.btnCopy->click();
+            Child<THappyManView>(&window, "reHappyMan")
+                ->PutCaretOnLine(Child<THappyManView>(&window, "reHappyMan")->LineCount() - 1);
+            Child<QPushButton>(&window, "btnFind")->click();
+            caretAfterFind = Child<THappyManView>(&window, "reHappyMan")->CaretLine();
+            Child<QPushButton>(&window, "btnCopy")->click();
             copied = QGuiApplication::clipboard()->text();
             window.move(60, 70);
             window.resize(520, 330);

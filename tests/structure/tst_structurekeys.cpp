@@ -36,7 +36,7 @@ class TestStructureKeys : public QObject {
 
     TChannelTreeModel& Tree() const { return F->Tree(); }
     QString Ticked() const { return F.TickedNames(); }
-    QTreeView* Structure() const { return F->tvStructure; }
+    QTreeView* Structure() const { return F.Child<QTreeView>("tvStructure"); }
     QString Current() const { return Structure()->currentIndex().data().toString(); }
     void Press(QKeyCombination key) {
         QTest::keyClick(F->windowHandle(), key.key(), key.keyboardModifiers());
@@ -98,7 +98,7 @@ private Q_SLOTS:
                                        QStringLiteral("[2] C"), QStringLiteral("Sport"),
                                        QStringLiteral("[1] B"), QStringLiteral("[1] B"),
                                        QStringLiteral("Sport"), QStringLiteral("Sport")}));
-        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 2"));
+        QCOMPARE(F.Child<QLabel>("StatusPanel1")->text(), QStringLiteral("Checked: 2"));
         QCOMPARE(MainTreeView().SelectedNode(), Tree().NodeIndex(3));
     }
 
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(Current(), QStringLiteral("News"));
         Press(Qt::Key_Space);
         QCOMPARE(Ticked(), QString());
-        QCOMPARE(F->StatusPanels[1]->text(), QStringLiteral("Checked: 0"));
+        QCOMPARE(F.Child<QLabel>("StatusPanel1")->text(), QStringLiteral("Checked: 0"));
     }
 };
 

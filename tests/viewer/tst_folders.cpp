@@ -1,4 +1,5 @@
 #include "ViewerFixtures.h"
+#include "common/GuiTest.h"
 #include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
 #include "platform/UShellOpen.h"
@@ -55,14 +56,16 @@ void TestFolders::showsTheFoldersWithOKDisabled() {
     TfrmFolders form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Folders"));
     form.show();
-    QCOMPARE(form.edtDVBViewerDataFolder->text(), QStringLiteral("/viewer/data/"));
-    QVERIFY(form.edtDVBViewerDataFolder->isReadOnly());
-    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists"));
-    QVERIFY(!form.btnOK->isEnabled());
-    QVERIFY(form.btnOK->isDefault());
-    QVERIFY(!form.btnDetect->isEnabled());
-    QCOMPARE(form.focusWidget(), form.btnBrowse);
-    QCOMPARE(form.tiDetect->interval(), 500);
+    QCOMPARE(Child<QLineEdit>(&form, "edtDVBViewerDataFolder")->text(),
+             QStringLiteral("/viewer/data/"));
+    QVERIFY(Child<QLineEdit>(&form, "edtDVBViewerDataFolder")->isReadOnly());
+    QCOMPARE(Child<QLineEdit>(&form, "edtDefaultWorkFolder")->text(),
+             QStringLiteral("/work/lists"));
+    QVERIFY(!Child<QPushButton>(&form, "btnOK")->isEnabled());
+    QVERIFY(Child<QPushButton>(&form, "btnOK")->isDefault());
+    QVERIFY(!Child<QPushButton>(&form, "btnDetect")->isEnabled());
+    QCOMPARE(form.focusWidget(), Child<QPushButton>(&form, "btnBrowse"));
+    QCOMPARE(Child<QTimer>(&form, "tiDetect")->interval(), 500);
 
     const std::pair<const char*, const char*> texts[] = {
         {"btnDetect", "&Detect"},
@@ -73,15 +76,15 @@ void TestFolders::showsTheFoldersWithOKDisabled() {
         {"llDVBViewerDataFolder", "DVBVBiewer  Data Folder"},
     };
     for (const auto& [name, text] : texts) {
-        auto* button = form.findChild<QPushButton*>(QLatin1String(name));
+        auto* button = Child<QPushButton>(&form, name);
         QVERIFY2(button, name);
         QCOMPARE(button->text(), QLatin1String(text));
     }
-    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("lblDVBViewerDataFolder"))->text(),
+    QCOMPARE(Child<QLabel>(&form, "lblDVBViewerDataFolder")->text(),
              QStringLiteral("DVBViewer Data Folder:"));
-    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("lblDefaultWorkFolder"))->text(),
+    QCOMPARE(Child<QLabel>(&form, "lblDefaultWorkFolder")->text(),
              QStringLiteral("Default &work folder"));
-    QVERIFY(form.findChild<QLineEdit*>(QStringLiteral("edtDefaultWorkFolder")));
+    QVERIFY(Child<QLineEdit>(&form, "edtDefaultWorkFolder"));
 
     if (const QString shot = qEnvironmentVariable("ORVANE_SCREENSHOT"); !shot.isEmpty())
         form.grab().save(shot);
@@ -91,16 +94,16 @@ void TestFolders::okStoresBothEditsAndCancelNothing() {
     {
         TfrmFolders form;
         form.show();
-        form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
-        QVERIFY(form.btnOK->isEnabled());
-        form.btnCancel->click();
+        Child<QLineEdit>(&form, "edtDefaultWorkFolder")->setText(QStringLiteral("/elsewhere"));
+        QVERIFY(Child<QPushButton>(&form, "btnOK")->isEnabled());
+        Child<QPushButton>(&form, "btnCancel")->click();
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QCOMPARE(Settings().DefaultWorkFolder, QStringLiteral("/work/lists"));
     }
     TfrmFolders form;
     form.show();
-    form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
-    form.btnOK->click();
+    Child<QLineEdit>(&form, "edtDefaultWorkFolder")->setText(QStringLiteral("/elsewhere"));
+    Child<QPushButton>(&form, "btnOK")->click();
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(Settings().DefaultWorkFolder, QStringLiteral("/elsewhere"));
     QCOMPARE(Settings().DVBViewerDataFolder, QStringLiteral("/viewer/data/"));
@@ -110,13 +113,15 @@ void TestFolders::browseReplacesTheWorkFolder() {
     TfrmFolders form;
     form.show();
     TDialogSeam::AddFileName(QString()); // the user cancels the picker
-    form.btnBrowse->click();
-    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists"));
-    QVERIFY(!form.btnOK->isEnabled());
+    Child<QPushButton>(&form, "btnBrowse")->click();
+    QCOMPARE(Child<QLineEdit>(&form, "edtDefaultWorkFolder")->text(),
+             QStringLiteral("/work/lists"));
+    QVERIFY(!Child<QPushButton>(&form, "btnOK")->isEnabled());
     TDialogSeam::AddFileName(QStringLiteral("/picked/folder"));
-    form.btnBrowse->click();
-    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/picked/folder"));
-    QVERIFY(form.btnOK->isEnabled());
+    Child<QPushButton>(&form, "btnBrowse")->click();
+    QCOMPARE(Child<QLineEdit>(&form, "edtDefaultWorkFolder")->text(),
+             QStringLiteral("/picked/folder"));
+    QVERIFY(Child<QPushButton>(&form, "btnOK")->isEnabled());
     QCOMPARE(TDialogSeam::UnansweredQuestions(), 0);
 }
 
@@ -125,23 +130,24 @@ void TestFolders::detectFollowsTheRunningViewer() {
     TfrmFolders form;
     form.show();
     form.tiDetectTimer();
-    QVERIFY(!form.btnDetect->isEnabled());
+    QVERIFY(!Child<QPushButton>(&form, "btnDetect")->isEnabled());
 
     TStandinProcess standin;
     QVERIFY2(standin.Start(FDir.path()), qPrintable(standin.Error()));
     // The window's own timer notices the viewer.
-    QTRY_VERIFY_WITH_TIMEOUT(form.btnDetect->isEnabled(), 3000);
-    form.btnDetect->click();
-    QTRY_COMPARE(form.edtDVBViewerDataFolder->text(), QDir(FDir.path()).absolutePath() + u'/');
-    QVERIFY(form.btnOK->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QPushButton>(&form, "btnDetect")->isEnabled(), 3000);
+    Child<QPushButton>(&form, "btnDetect")->click();
+    QTRY_COMPARE(Child<QLineEdit>(&form, "edtDVBViewerDataFolder")->text(),
+                 QDir(FDir.path()).absolutePath() + u'/');
+    QVERIFY(Child<QPushButton>(&form, "btnOK")->isEnabled());
     QVERIFY(!form.Detecting());
 
     QVERIFY(standin.Terminate());
-    QTRY_VERIFY_WITH_TIMEOUT(!form.btnDetect->isEnabled(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Child<QPushButton>(&form, "btnDetect")->isEnabled(), 3000);
     // Clicked anyway (before a tick): the viewer folder edit empties, no error.
-    form.btnDetect->setEnabled(true);
-    form.btnDetect->click();
-    QCOMPARE(form.edtDVBViewerDataFolder->text(), QString());
+    Child<QPushButton>(&form, "btnDetect")->setEnabled(true);
+    Child<QPushButton>(&form, "btnDetect")->click();
+    QCOMPARE(Child<QLineEdit>(&form, "edtDVBViewerDataFolder")->text(), QString());
     QVERIFY(TDialogSeam::Shown().empty());
 }
 
@@ -154,27 +160,29 @@ void TestFolders::detectNeverWaitsForAViewerThatHangs() {
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QTRY_VERIFY_WITH_TIMEOUT(form.btnDetect->isEnabled(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(Child<QPushButton>(&form, "btnDetect")->isEnabled(), 3000);
     QElapsedTimer clock;
     clock.start();
-    QTest::mouseClick(form.btnDetect, Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&form, "btnDetect"), Qt::LeftButton);
     // Far below the 2 s the viewer is given to answer.
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(form.Detecting());
     // The window goes on meanwhile: the focus stays where it was, and typing reaches the
     // work folder edit.
-    QCOMPARE(QApplication::focusWidget(), form.btnDetect);
-    form.edtDefaultWorkFolder->setFocus();
+    QCOMPARE(QApplication::focusWidget(), Child<QPushButton>(&form, "btnDetect"));
+    Child<QLineEdit>(&form, "edtDefaultWorkFolder")->setFocus();
     for (const char c : {'/', 'x'})
         QTest::keyClick(form.windowHandle(), c);
-    QCOMPARE(form.edtDefaultWorkFolder->text(), QStringLiteral("/work/lists/x"));
+    QCOMPARE(Child<QLineEdit>(&form, "edtDefaultWorkFolder")->text(),
+             QStringLiteral("/work/lists/x"));
     // A click while it waits asks nothing more.
-    QVERIFY(form.btnDetect->isEnabled());
-    form.btnDetect->click();
+    QVERIFY(Child<QPushButton>(&form, "btnDetect")->isEnabled());
+    Child<QPushButton>(&form, "btnDetect")->click();
     QTRY_COMPARE_WITH_TIMEOUT(TDialogSeam::Shown().size(), size_t(1), 10000);
     QVERIFY2(TDialogSeam::Shown()[0].Text.contains(QStringLiteral("did not reply within")),
              qPrintable(TDialogSeam::Shown()[0].Text));
-    QCOMPARE(form.edtDVBViewerDataFolder->text(), QStringLiteral("/viewer/data/"));
+    QCOMPARE(Child<QLineEdit>(&form, "edtDVBViewerDataFolder")->text(),
+             QStringLiteral("/viewer/data/"));
     QCOMPARE(hung.Accepted(), 1);
     QVERIFY(!form.Detecting());
     UnregisterRunningObject(ViewerActiveObjectName());
@@ -183,8 +191,8 @@ void TestFolders::detectNeverWaitsForAViewerThatHangs() {
 void TestFolders::linksOpenTheFolders() {
     TfrmFolders form;
     form.show();
-    form.llDataFolder->click();
-    form.llDVBViewerDataFolder->click();
+    Child<QPushButton>(&form, "llDataFolder")->click();
+    Child<QPushButton>(&form, "llDVBViewerDataFolder")->click();
     QCOMPARE(FOpened, QStringList({GetProgramDataFolder(), QStringLiteral("/viewer/data/")}));
 }
 
@@ -203,7 +211,7 @@ void TestFolders::placeComesFromAndGoesToTheSettings() {
 void TestFolders::escapeCancels() {
     TfrmFolders form;
     form.show();
-    form.edtDefaultWorkFolder->setText(QStringLiteral("/elsewhere"));
+    Child<QLineEdit>(&form, "edtDefaultWorkFolder")->setText(QStringLiteral("/elsewhere"));
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Rejected));
