@@ -1,6 +1,7 @@
 #include "help/URtfReader.h"
 
-#include <QStringDecoder>
+#include "platform/UCodePages.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -159,7 +160,8 @@ private:
     int FSkipChars = 0;
 
     QByteArray FPendingBytes;
-    std::optional<QStringDecoder> FDecoder;
+    // The code page of the bytes between control words, as the document declares it.
+    int FCodePage = 1252;
 
     std::vector<TColorEntry> FColors;
     TColorEntry FColor;
@@ -470,7 +472,7 @@ void TRtfParser::AddColorEntry() {
 void TRtfParser::FlushBytes() {
     if (FPendingBytes.isEmpty())
         return;
-    QString text = FDecoder->decode(FPendingBytes);
+    QString text = DecodeFromCodePage(FPendingBytes, FCodePage);
     FPendingBytes.clear();
     AddText(text);
 }
@@ -512,17 +514,11 @@ void TRtfParser::EndParagraph() {
 
 void TRtfParser::SetCodePage(int codePage) {
     FlushBytes();
-    if (codePage == 65001) {
-        FDecoder.emplace(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    } else {
-        FDecoder.emplace(QStringLiteral("windows-%1").arg(codePage).toLatin1().constData(),
-                         QStringDecoder::Flag::Stateless);
-        // An unknown number keeps the text readable rather than dropping it.
-        if (!FDecoder->isValid()) {
-            codePage = 1252;
-            FDecoder.emplace("windows-1252", QStringDecoder::Flag::Stateless);
-        }
-    }
+    // An unknown number keeps the text readable rather than dropping it. The system's
+    // conversion by number serves where Qt has no converter library (the Windows build).
+    if (!IsKnownCodePage(codePage))
+        codePage = 1252;
+    FCodePage = codePage;
     FDoc.CodePage = codePage;
 }
 

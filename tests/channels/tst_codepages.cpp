@@ -1,5 +1,7 @@
 #include "platform/UCodePages.h"
 
+#include "common/TestSupport.h"
+
 #include <QStringDecoder>
 #include <QTest>
 
@@ -103,6 +105,10 @@ void TestCodePages::unknownCodePageFallsBackToSystemPage() {
 // Single-byte code pages decode through a byte table; it must agree with the converter
 // byte for byte, and a multi-byte code page must never be taken for a single-byte one.
 void TestCodePages::decodesEveryByteAndPairAsTheConverterDoes() {
+#ifdef Q_OS_WIN
+    QSKIP("Compares with Qt's converter library, which Qt has not on Windows: there the system "
+          "converts, and the byte tables of the other cases check it");
+#endif
     QByteArray bytes;
     for (int b = 1; b < 256; ++b)
         bytes += static_cast<char>(b);
@@ -177,6 +183,8 @@ void TestCodePages::windowsCodePagesByNumber() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QFETCH(bool, encodesBack);
+    if (RunningUnderWine() && !IsKnownCodePage(codePage))
+        QSKIP(qPrintable(QStringLiteral("Wine has no code page %1; Windows has it").arg(codePage)));
     QVERIFY(IsKnownCodePage(codePage));
     QCOMPARE(DecodeFromCodePage(bytes, codePage), text);
     if (encodesBack)

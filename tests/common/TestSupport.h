@@ -8,6 +8,10 @@ QByteArray ReadWholeFile(const QString& fileName);
 // Writes bytes to a file, creating its folder; fails the calling test through a return value.
 bool WriteWholeFile(const QString& fileName, const QByteArray& bytes);
 
+// True in a Windows program that runs under Wine, which lacks some of what Windows has (a few
+// code pages among them): tests skip those parts there, naming what is missing.
+bool RunningUnderWine();
+
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
