@@ -13,7 +13,11 @@
 namespace {
 
 QString ProgramPath() {
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("ORVANE_BINARY_DIR") + QStringLiteral("/src/app/orvane.exe");
+#else
     return qEnvironmentVariable("ORVANE_BINARY_DIR") + QStringLiteral("/src/app/orvane");
+#endif
 }
 
 // The program with its own data folder; the runtime folder (and so the instance lock) is the
