@@ -38,7 +38,6 @@ cleanup() {
 trap cleanup EXIT
 cp -a "$template" "$root/prefix"
 export WINEPREFIX="$root/prefix"
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 dll_path=""
 IFS=: read -r -a dll_dirs <<<"${ORVANE_WINE_DLL_DIRS:-}"
 for dir in "${dll_dirs[@]}"; do dll_path+="$(winpath "$dir");"; done
@@ -51,13 +50,10 @@ export ORVANE_BINARY_DIR="$(winpath "$build")"
 # and is shown from there.
 log="$root/test.log"
 : >"$log"
-if [ "${ORVANE_WINE_DESKTOP:-}" = 1 ]; then
-    # Windows' own window platform, drawn by Wine on a virtual X display of the test's own.
-    export QT_QPA_PLATFORM=windows ORVANE_EXPECT_QPA=windows
-    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" -o "$(winpath "$log"),txt"
-else
-    wine "$@" -o "$(winpath "$log"),txt"
-fi
+# Windows' own window platform, drawn by Wine on a virtual X display of the test's own: under
+# Wine, modal windows and window activation work there and not on the offscreen platform.
+export QT_QPA_PLATFORM=windows ORVANE_EXPECT_QPA=windows
+xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" -o "$(winpath "$log"),txt"
 status=$?
 cat "$log"
 exit $status
