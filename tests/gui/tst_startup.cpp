@@ -33,6 +33,17 @@ void StartProgram(QProcess& process, const QString& dataHome) {
     process.start(ProgramPath(), QStringList());
 }
 
+// Where the started program keeps its files: in the data home given to it, and on Windows in
+// the machine's program data folder (a fresh one for each test under Wine).
+QString ProgramDataHome(const QTemporaryDir& data) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(data);
+    return QDir::fromNativeSeparators(qEnvironmentVariable("ProgramData"));
+#else
+    return data.path();
+#endif
+}
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -51,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         // It left before the program data folder was even made.
-        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane"))));
+        QVERIFY(!QFileInfo::exists(ProgramDataHome(data) + QStringLiteral("/Orvane")));
     }
 
     void firstStartSeedsTheHelpPagesAndWaitsForTheUser() {
@@ -59,7 +70,8 @@ private Q_SLOTS:
         QProcess program;
         StartProgram(program, data.path());
         QVERIFY(program.waitForStarted());
-        const QString page = data.filePath(QStringLiteral("Orvane/Language/English/Main.rtf"));
+        const QString page =
+            ProgramDataHome(data) + QStringLiteral("/Orvane/Language/English/Main.rtf");
         QElapsedTimer waited;
         waited.start();
         while (!QFileInfo::exists(page) && waited.elapsed() < 30000 &&
@@ -70,7 +82,7 @@ private Q_SLOTS:
         // gone on to save settings or ended.
         QTest::qWait(500);
         QCOMPARE(program.state(), QProcess::Running);
-        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("Orvane/Orvane.Ini"))));
+        QVERIFY(!QFileInfo::exists(ProgramDataHome(data) + QStringLiteral("/Orvane/Orvane.Ini")));
         program.kill();
         program.waitForFinished();
     }
