@@ -775,10 +775,13 @@ void TfrmMain::tiEnabledTimer() {
     else
         FViewerErrorShown = false;
     const bool mainHasNodes = MainTreeView().HasNodes();
-    // A viewer the program cannot reach may still hold the list open.
-    bool saveAllowed = mainHasNodes && !running && !MayViewerHoldList();
+    bool saveAllowed = mainHasNodes && !running;
     if (saveAllowed)
         saveAllowed = !IsRecorderServiceRunning();
+    // A viewer the program cannot reach may still hold the list open. Listing the processes
+    // is the dearest look of a tick, so it comes last and only when it can still decide.
+    if (saveAllowed)
+        saveAllowed = !IsViewerProcessRunning();
     actSaveDVBViewerFile->setEnabled(saveAllowed);
     UpdateTuneAction(running);
     UpdateActions();

@@ -36,8 +36,12 @@ bool IsViewerRunning() {
     return false;
 }
 
+bool IsViewerProcessRunning() {
+    return IsProcessRunningByName(QStringLiteral("DVBViewer.exe"));
+}
+
 bool MayViewerHoldList() {
-    return IsViewerRunning() || IsProcessRunningByName(QStringLiteral("DVBViewer.exe"));
+    return IsViewerRunning() || IsViewerProcessRunning();
 }
 
 TAutomationClient ConnectToViewer() {

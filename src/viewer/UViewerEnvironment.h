@@ -19,6 +19,8 @@ bool IsViewerRunning();
 // overwrite it: its automation object is registered, or a process of the viewer's own
 // executable runs (which the program may not be able to reach, but must respect).
 bool MayViewerHoldList();
+// True while a process of the viewer's own executable runs, registered or not.
+bool IsViewerProcessRunning();
 // Connects to the running viewer (never starts one); raises EAutomationError when none runs.
 TAutomationClient ConnectToViewer();
 // The running viewer's data folder, ending with a separator; empty when the viewer is not
