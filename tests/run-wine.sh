@@ -53,6 +53,8 @@ log="$root/test.log"
 # Windows' own window platform, drawn by Wine on a virtual X display of the test's own: under
 # Wine, modal windows and window activation work there and not on the offscreen platform.
 export QT_QPA_PLATFORM=windows ORVANE_EXPECT_QPA=windows
+# The prefix is this run's alone: tests may clear the program's data folder in it.
+export ORVANE_FRESH_WINE_PREFIX=1
 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" -o "$(winpath "$log"),txt"
 status=$?
 cat "$log"

@@ -110,6 +110,11 @@ void TestAtomicFile::failureSeamAppliesToOneWriteOnly() {
 }
 
 void TestAtomicFile::linkedTargetKeepsTheLink() {
+#ifdef Q_OS_WIN
+    // QFile::link makes a shell shortcut there, a file of its own that nothing follows when
+    // reading; symbolic links need a right ordinary users lack, and Wine cannot make them.
+    QSKIP("Windows has no link that an ordinary user can make and a reader follows");
+#endif
     const QString real = FDir->filePath(u"real.dat"_s);
     const QString link = FDir->filePath(u"link.dat"_s);
     WriteFileAtomically(real, "old");

@@ -37,6 +37,11 @@ private:
 
 private Q_SLOTS:
     void init() {
+#ifdef Q_OS_WIN
+        // The typing happens in the dialog's own widgets, which only Qt's dialog has.
+        QSKIP("Windows shows its own file dialog, whose fields a test cannot reach (and Wine's "
+              "crashes as it is made)");
+#endif
         QVERIFY(F.Prepare({.Seam = false}));
         Settings().DefaultWorkFolder = F.Folder() + u'/';
         QVERIFY(
@@ -47,7 +52,9 @@ private Q_SLOTS:
         QVERIFY(F.Open());
         F->Document().LoadChannelList(F.Path(u"base.dat"_s));
     }
-    void cleanup() { F.Cleanup(); }
+    void cleanup() {
+        F.Cleanup();
+    }
 
     void typedNameWithoutExtensionOpensTheDatList_data() {
         QTest::addColumn<QString>("command");

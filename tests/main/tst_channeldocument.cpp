@@ -336,7 +336,8 @@ private Q_SLOTS:
         QVERIFY2(shown[0].Text.startsWith(QStringLiteral(
                      "Failed to overwrite channels.dat:\r\nClassName: EWriteError Message: ")),
                  qPrintable(shown[0].Text));
-        QVERIFY(shown[0].Text.contains(Viewer("channels.dat")));
+        QVERIFY2(shown[0].Text.contains(QDir::toNativeSeparators(Viewer("channels.dat"))),
+                 qPrintable(shown[0].Text));
         QCOMPARE(shown[1].Kind, TMessageKind::Warning);
         QCOMPARE(shown[1].Text,
                  QStringLiteral("channels.dat/channels.Odel might be corrupted.\r\n"

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -48,19 +49,24 @@ struct TLineInk {
 };
 
 TLineInk InkOf(const QImage& image, const QRect& line) {
+    // By which channel stands out rather than by fixed levels: a thin font, smoothed, paints few
+    // pixels in the full colour and many in paler shades of it.
+    constexpr int Lead = 40;
     TLineInk ink;
     for (int y = line.top(); y <= line.bottom(); ++y)
         for (int x = line.left(); x <= line.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (c.red() > 170 && c.green() < 90 && c.blue() < 90) {
+            const int r = c.red(), g = c.green(), b = c.blue();
+            if (r - std::max(g, b) > Lead) {
                 ++ink.Count[InRed];
                 if (ink.FirstRedX < 0 || x < ink.FirstRedX)
                     ink.FirstRedX = x;
-            } else if (c.blue() > 170 && c.red() < 90 && c.green() < 90) {
+            } else if (b - std::max(r, g) > Lead) {
                 ++ink.Count[InBlue];
-            } else if (c.green() > 80 && c.red() < 60 && c.blue() < 60) {
+            } else if (g - std::max(r, b) > Lead) {
                 ++ink.Count[InGreen];
-            } else if (c.red() < 80 && c.green() < 80 && c.blue() < 80) {
+            } else if (std::max({r, g, b}) < 110 &&
+                       std::max({r, g, b}) - std::min({r, g, b}) < 30) {
                 ++ink.Count[Plain];
                 ink.LastBlackX = std::max(ink.LastBlackX, x);
             }
