@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UCommonAppData.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -59,8 +61,6 @@ TSettings& Settings();
 // (start of a test, or a fresh run).
 void ResetSettings();
 
-// Machine-wide application data folder with a trailing separator; empty if none.
-QString GetCommonAppDataFolder();
 // GetCommonAppDataFolder() + "Orvane" + separator.
 QString GetProgramDataFolder();
 // Creates the program data folder when it is missing; false when it cannot be created (or the

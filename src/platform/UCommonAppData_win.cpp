@@ -1,4 +1,4 @@
-#include "settings/USettings.h"
+#include "platform/UCommonAppData.h"
 
 #include <windows.h>
 
