@@ -3,7 +3,9 @@
 # installed, and makes a zip and an installer of it.
 #   windows-package.sh BUILD_DIR QT_PREFIX VERSION
 set -euo pipefail
-build=$1 qt=$2 version=$3
+# The installer compiler runs in a folder of its own: the paths it is given must be whole.
+build=$(cd "${1:?usage: windows-package.sh BUILD_DIR QT_PREFIX VERSION}" && pwd)
+qt=$(cd "${2:?}" && pwd) version=${3:?}
 top=$(cd "$(dirname "$0")/.." && pwd)
 cxx=x86_64-w64-mingw32-g++-posix
 out="$build/package"
