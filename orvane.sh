@@ -11,6 +11,8 @@
 #                               named) for SECONDS
 #   ./orvane.sh tidy [FILE...]  check the names in src/ and tools/ (or the files named)
 #                               against .clang-tidy
+#   ./orvane.sh package         Release build, then a Debian package of it (checked unpacked
+#                               into a scratch folder)
 #   ./orvane.sh windows         build for 64-bit Windows (Qt for Windows is built once first,
 #                               about 20 minutes): a folder, a zip and an installer
 #   ./orvane.sh windows-test    the Windows build's test suite under Wine
@@ -20,7 +22,7 @@ top=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 base_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-               libqt6svg6 libgl-dev ccache)
+               libqt6svg6 libgl-dev ccache desktop-file-utils appstream dpkg-dev)
 
 need_packages() {
     local missing=()
@@ -99,6 +101,17 @@ run)
     configure_and_build "$top/build-run" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_BUILD_TESTS=OFF
     exec "$top/tools/run-demo.sh" "$top/build-run"
     ;;
+package)
+    need_packages "${base_packages[@]}"
+    configure_and_build "$top/build-package" -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF \
+        -DORVANE_WERROR=ON
+    rm -rf "$top/build-package/package"
+    (cd "$top/build-package" && cpack -G DEB)
+    deb=$(echo "$top"/build-package/package/*.deb)
+    app_id=$(sed -n 's/^ORVANE_APP_ID:STRING=//p' "$top/build-package/CMakeCache.txt")
+    "$top/tests/install/check-deb.sh" --deb "$deb" "$app_id"
+    echo "Debian package: $deb"
+    ;;
 bench)
     need_packages "${base_packages[@]}" libbenchmark-dev
     configure_and_build "$top/build-bench" -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF \
@@ -136,7 +149,7 @@ windows-test)
     exit $status
     ;;
 *)
-    sed -n '2,15p' "$0"
+    sed -n '2,17p' "$0"
     exit 2
     ;;
 esac

@@ -14,6 +14,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QLatin1String(OrvaneVersion));
+#ifdef ORVANE_DESKTOP_FILE_NAME
+    // Ties the windows to the installed menu entry and its icon; on Wayland the desktop finds
+    // the icon only through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_DESKTOP_FILE_NAME));
+#endif
 
     // One instance at a time; a second one leaves without a word.
     TSingleInstance instance;

@@ -147,18 +147,45 @@ void ShowHelpPage(const QString& pageName) {
     ShowHelpPage(HelpPageNumber(pageName));
 }
 
+QString InstalledHelpFolder() {
+#ifdef ORVANE_DATA_FROM_BINDIR
+    // Relative to the executable rather than a fixed prefix: the same package runs from
+    // /usr, /usr/local, /opt or a folder the user unpacked it into.
+    return QDir::cleanPath(
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral(ORVANE_DATA_FROM_BINDIR "/Language/English")));
+#else
+    return QString();
+#endif
+}
+
 bool InstallHelpPages(const QString& programDataFolder, QStringList* written) {
+    return InstallHelpPagesFrom(programDataFolder, InstalledHelpFolder(), written);
+}
+
+bool InstallHelpPagesFrom(const QString& programDataFolder, const QString& sourceFolder,
+                          QStringList* written) {
     InitHelpResources();
     const QString folder = QDir(programDataFolder).filePath(QStringLiteral("Language/English"));
     bool ok = QDir().mkpath(folder);
     for (const QString& name : HelpPageNames()) {
-        const QString target = QDir(folder).filePath(name + QStringLiteral(".rtf"));
+        const QString fileName = name + QStringLiteral(".rtf");
+        const QString target = QDir(folder).filePath(fileName);
         if (QFileInfo::exists(target))
             continue;
-        QFile source(QStringLiteral(":/help/Language/English/") + name + QStringLiteral(".rtf"));
-        if (!source.open(QIODevice::ReadOnly)) {
-            ok = false;
-            continue;
+        QFile source;
+        bool opened = false;
+        if (!sourceFolder.isEmpty()) {
+            source.setFileName(QDir(sourceFolder).filePath(fileName));
+            opened = source.open(QIODevice::ReadOnly);
+        }
+        // A page the installation lacks, or cannot give, is the built-in one.
+        if (!opened) {
+            source.setFileName(QStringLiteral(":/help/Language/English/") + fileName);
+            if (!source.open(QIODevice::ReadOnly)) {
+                ok = false;
+                continue;
+            }
         }
         // Written whole or not at all, and with the user's own permissions rather than the
         // resource's read-only ones, so that the user can edit the page.

@@ -62,8 +62,17 @@ void ShowHelpPage(int number);
 // The same by the page's name.
 void ShowHelpPage(const QString& pageName);
 
+// The folder of help pages installed with the program, found from where the executable is
+// (<prefix>/share/orvane/Language/English/ beside <prefix>/bin/orvane), so that the program
+// finds it wherever it was installed; empty when this build has no such place.
+QString InstalledHelpFolder();
+
 // Copies the pages the program ships with into <programDataFolder>/Language/English/, each
-// only when that file is missing, so that a page the user has edited stays as it is. Returns
-// false when a missing page could not be written; the names of the written files go to
-// *written when given.
+// only when that file is missing, so that a page the user has edited stays as it is. A page
+// comes from InstalledHelpFolder() when it is there, so that a packager's pages win, and
+// otherwise from the copy built into the program. Returns false when a missing page could not
+// be written; the names of the written files go to *written when given.
 bool InstallHelpPages(const QString& programDataFolder, QStringList* written = nullptr);
+// The same with the installed pages taken from sourceFolder (empty: built-in pages only).
+bool InstallHelpPagesFrom(const QString& programDataFolder, const QString& sourceFolder,
+                          QStringList* written = nullptr);

@@ -82,6 +82,8 @@ private Q_SLOTS:
 
     void shippedPagesAreReadableRtf();
     void installWritesMissingPagesOnly();
+    void installPrefersThePagesInstalledBesideTheProgram_data();
+    void installPrefersThePagesInstalledBesideTheProgram();
     void pageNamesAndFiles();
     void helpPageOpensOneWindowPerPage();
     void closingEmptiesTheSlot();
@@ -172,6 +174,41 @@ void TestHelpWindows::installWritesMissingPagesOnly() {
     written.clear();
     QVERIFY(InstallHelpPages(folder, &written));
     QVERIFY(written.isEmpty());
+}
+
+void TestHelpWindows::installPrefersThePagesInstalledBesideTheProgram_data() {
+    QTest::addColumn<QStringList>("installed"); // pages in the installed folder
+    QTest::addColumn<bool>("folderExists");
+
+    QTest::newRow("every page installed") << HelpPageNames() << true;
+    QTest::newRow("some pages installed") << QStringList{u"Main"_s, u"IPTV2Xepg"_s} << true;
+    QTest::newRow("empty folder") << QStringList() << true;
+    QTest::newRow("no folder") << QStringList() << false;
+}
+
+void TestHelpWindows::installPrefersThePagesInstalledBesideTheProgram() {
+    QFETCH(QStringList, installed);
+    QFETCH(bool, folderExists);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString source = dir.path() + u"/share/orvane/Language/English/"_s;
+    if (folderExists)
+        QVERIFY(QDir().mkpath(source));
+    // Each installed page differs from the built-in one, so the test sees where it came from.
+    for (const QString& name : installed)
+        QVERIFY(WriteWholeFile(source + name + u".rtf"_s,
+                               "{\\rtf1 installed page " + name.toLatin1() + "}"));
+
+    const QString english = dir.path() + u"/Orvane/Language/English/"_s;
+    QStringList written;
+    QVERIFY(InstallHelpPagesFrom(dir.path() + u"/Orvane/"_s, source, &written));
+    QCOMPARE(written.size(), 7);
+    for (const QString& name : HelpPageNames()) {
+        const QString from = installed.contains(name)
+                                 ? source + name + u".rtf"_s
+                                 : u":/help/Language/English/"_s + name + u".rtf"_s;
+        QCOMPARE(ReadWholeFile(english + name + u".rtf"_s), ReadWholeFile(from));
+    }
 }
 
 void TestHelpWindows::pageNamesAndFiles() {
