@@ -149,7 +149,7 @@ windows-test)
     exit $status
     ;;
 *)
-    sed -n '2,17p' "$0"
+    sed -n '2,/^set -euo/{/^#/p}' "$0"
     exit 2
     ;;
 esac
