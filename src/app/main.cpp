@@ -1,4 +1,5 @@
 #include "help/UMyHelp.h"
+#include "icons/UIcons.h"
 #include "main/UMain.h"
 #include "platform/USingleInstance.h"
 #include "settings/USettings.h"
@@ -14,6 +15,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QLatin1String(OrvaneVersion));
+    // Every window of the run carries the program's icon: the first-start message comes before
+    // the main window, and the About box takes the application's.
+    QApplication::setWindowIcon(AppIcon());
 #ifdef ORVANE_DESKTOP_FILE_NAME
     // Ties the windows to the installed menu entry and its icon; on Wayland the desktop finds
     // the icon only through it.
