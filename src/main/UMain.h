@@ -96,6 +96,7 @@ public:
     void actCheckingExecute();
     void actViewCheckingExecute(bool checked);
     void actCheckingByCategoryAndRootExecute();
+    void actCheckDuplicatesExecute();
     // The check-by-properties and GoTo windows of the run.
     TfrmChecking* CheckingWindow() const { return FfrmChecking; }
     TfrmGoTo* GoToWindow() const { return FfrmGoTo; }
@@ -157,6 +158,8 @@ private:
     QAction* actFileSave = nullptr;
     QAction* actAppendChecked = nullptr;
     QAction* actAppendUnchecked = nullptr;
+    QAction* actExport = nullptr;
+    QAction* actChanges = nullptr;
     QAction* actInformation = nullptr;
     QAction* actExit = nullptr;
     // Edit.
@@ -179,6 +182,7 @@ private:
     // Check/Uncheck.
     QAction* actChecking = nullptr;
     QAction* actCheckingByCategoryAndRoot = nullptr;
+    QAction* actCheckDuplicates = nullptr;
     QAction* actUncheckAll = nullptr;
     QAction* actCheckAll = nullptr;
     QAction* actInvertChecking = nullptr;
