@@ -29,6 +29,7 @@ const char* const CommandPictures[] = {
     "About",
     "AppendChecked",
     "AppendUnchecked",
+    "ApplyOrder",
     "Changes",
     "CheckAll",
     "CheckDuplicates",

@@ -8,6 +8,7 @@
 #include "help/UTextInfo.h"
 #include "icons/UIcons.h"
 #include "iptv/UMakeIPTVXepg.h"
+#include "main/UApplyOrderWindow.h"
 #include "main/UChannelDocument.h"
 #include "main/UChannelIdentity.h"
 #include "main/UChannelTreeModel.h"
@@ -183,6 +184,10 @@ void TfrmMain::CreateActions() {
                              QStringLiteral("Saves the file in work folder with current name"));
     actAppendChecked = MakeAction("actAppendChecked", QStringLiteral("Append as Checked..."));
     actAppendUnchecked = MakeAction("actAppendUnchecked", QStringLiteral("Append as Unchecked..."));
+    actApplyOrder = MakeAction(
+        "actApplyOrder", QStringLiteral("Apply Order From..."), {},
+        QStringLiteral("Sorts the list like another channel list|Sorts the list like another "
+                       "channel list, for example the backup from before a new channel scan"));
     actExport = MakeAction("actExport", QStringLiteral("Export..."), {},
                            QStringLiteral("Exports the channels as a table (CSV) for "
                                           "spreadsheet programs"));
@@ -310,7 +315,7 @@ void TfrmMain::CreateMenus() {
     file->addSeparator();
     file->addActions({actAppendChecked, actAppendUnchecked});
     file->addSeparator();
-    file->addAction(actExport);
+    file->addActions({actApplyOrder, actExport});
     file->addSeparator();
     file->addActions({actChanges, actInformation});
     file->addSeparator();
@@ -516,6 +521,7 @@ void TfrmMain::ConnectCommands() {
     connect(actExit, &QAction::triggered, this, &QWidget::close);
 
     guarded(actInformation, &TfrmMain::actInformationExecute);
+    guarded(actApplyOrder, &TfrmMain::actApplyOrderExecute);
     guarded(actMakeIPTVXepgReady, &TfrmMain::actMakeIPTVXepgReadyExecute);
     guarded(actViewStructure, &TfrmMain::actViewStructureExecute);
     guarded(actRestoreDeleted, &TfrmMain::actRestoreDeletedExecute);
@@ -767,8 +773,9 @@ void TfrmMain::UpdateActions() {
     const bool canSave = FDocument->IsModified() && !TChannelDocument::IsDVBViewerFile(FileName());
 
     SetEnabled(actFileSave, canSave);
-    for (QAction* a : {actFileSaveAs, actAppendChecked, actAppendUnchecked, actExport, actChanges,
-                       actViewStructure, actMakeIPTVXepgReady, actRestoreDeleted})
+    for (QAction* a :
+         {actFileSaveAs, actAppendChecked, actAppendUnchecked, actApplyOrder, actExport, actChanges,
+          actViewStructure, actMakeIPTVXepgReady, actRestoreDeleted})
         SetEnabled(a, mainHasNodes);
     for (QAction* a : {actSaveCheckedAs, actDeleteChecked, actRenameCategories, actRenameRoots,
                        actMoveCheckedToTop, actMoveCheckedToBottom, actSetGroup,
@@ -872,6 +879,10 @@ void TfrmMain::actInformationExecute() {
     TfrmInfo window(this);
     FillInformation(window, InformationRuns(Channels(), Tree(), FileName()));
     window.exec();
+}
+
+void TfrmMain::actApplyOrderExecute() {
+    ApplyOrderFromCommand(*FDocument, this);
 }
 
 void TfrmMain::actMakeIPTVXepgReadyExecute() {

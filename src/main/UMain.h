@@ -84,6 +84,7 @@ public:
 
     // Command handlers.
     void actInformationExecute();
+    void actApplyOrderExecute();
     void actMakeIPTVXepgReadyExecute();
     void actViewStructureExecute();
     void actRestoreDeletedExecute();
@@ -158,6 +159,7 @@ private:
     QAction* actFileSave = nullptr;
     QAction* actAppendChecked = nullptr;
     QAction* actAppendUnchecked = nullptr;
+    QAction* actApplyOrder = nullptr;
     QAction* actExport = nullptr;
     QAction* actChanges = nullptr;
     QAction* actInformation = nullptr;

@@ -20,8 +20,8 @@ namespace {
 const char* const kCommands[] = {
     // File
     "actOpenDVBViewerFile", "actSaveDVBViewerFile", "actFileOpen", "actFileSaveAs", "actFileSave",
-    "actAppendChecked", "actAppendUnchecked", "actExport", "actChanges", "actInformation",
-    "actExit",
+    "actAppendChecked", "actAppendUnchecked", "actApplyOrder", "actExport", "actChanges",
+    "actInformation", "actExit",
     // Edit
     "actSearch", "actGoTo", "actToggleBookmark", "actDeleteAllBookmarks", "actRestoreDeleted",
     "actMakeManHappy", "actMakeIPTVXepgReady",
