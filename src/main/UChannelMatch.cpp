@@ -22,9 +22,9 @@ const char* BytesOf(const TChannel& c) {
     return reinterpret_cast<const char*>(&c.Rec);
 }
 
-QByteArray RecordKey(const TChannelGroup& g) {
-    return QByteArray(BytesOf(*g.Main), ChannelRecSize) +
-           QByteArray::number(qsizetype(g.Tracks.size()));
+// Equal groups have equal keys; SameGroupBytes settles the rare equal key of unequal ones.
+size_t RecordKey(const TChannelGroup& g) {
+    return qHashBits(BytesOf(*g.Main), ChannelRecSize, g.Tracks.size());
 }
 
 bool SameBytes(const TChannel& a, const TChannel& b) {
