@@ -3,7 +3,9 @@
 #include "channels/UChannel.h"
 #include "channels/UChannelRec.h"
 #include "channels/UChannels.h"
+#include "main/UChangeSummary.h"
 #include "main/UChannelTreeModel.h"
+#include "main/UCsvExport.h"
 #include "platform/UAtomicFile.h"
 #include "platform/UOrvaneError.h"
 #include "settings/USettings.h"
@@ -11,6 +13,7 @@
 #include "viewer/UTuning.h"
 #include "viewer/UViewerEnvironment.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,6 +80,19 @@ bool IsFile(const QString& path) {
 
 void AppendRecord(QByteArray& image, const TChannel& channel) {
     image.append(reinterpret_cast<const char*>(&channel.Rec), ChannelRecSize);
+}
+
+QByteArray Digest(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+}
+
+// The digest of the file the list was read from: its header and records as read.
+QByteArray DigestOfList(const TChannels& channels) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&channels.Header()), HeaderSize));
+    for (const auto& channel : channels.Channels())
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(&channel->Rec), ChannelRecSize));
+    return hash.result();
 }
 
 QByteArray HeaderImage(const TChannels& channels, qsizetype records) {
@@ -157,6 +173,11 @@ void TChannelDocument::SetFileName(const QString& path) {
     Q_EMIT FileNameChanged(FFileName);
 }
 
+void TChannelDocument::SetDiskStamp(const QString& path, const QByteArray& digest) {
+    FStampPath = path;
+    FStampDigest = digest;
+}
+
 void TChannelDocument::SelectNode(int row) {
     if (row < 0 || row >= FTree->TopCount())
         return;
@@ -191,6 +212,8 @@ void TChannelDocument::LoadChannelList(const QString& path) {
     FTree->Clear();
     FChannels->ClearChannels();
     FChannels->TakeContentsOf(loaded);
+    // A list that reads without error is its file byte for byte: header and whole records.
+    SetDiskStamp(path, DigestOfList(*FChannels));
     FTree->DisplayTreeView(*FChannels);
     SetFileName(path);
     SelectNode(0);
@@ -247,6 +270,7 @@ void TChannelDocument::SaveChannelList(const QString& path, bool showInfo) {
             AppendRecord(image, *sub);
     }
     WriteFileAtomically(path, image);
+    SetDiskStamp(path, Digest(image));
     // The list now lives under this name, whatever becomes of its companion.
     SetFileName(path);
 
@@ -289,6 +313,9 @@ void TChannelDocument::SaveCheckedToFile(const QString& path, bool showInfo) {
             AppendRecord(image, *sub);
     }
     WriteFileAtomically(path, image);
+    // The file last loaded may be the one replaced: this program wrote it, no other.
+    if (SamePath(path, FStampPath))
+        SetDiskStamp(path, Digest(image));
 
     // Ticked channels are saved without deleted channels. A companion left from an older list
     // of this name would join the new list at its next load with channels it never had.
@@ -492,7 +519,73 @@ void TChannelDocument::CommandAppend(bool asChecked) {
 
 void TChannelDocument::CommandSaveDVBViewer() {
     if (Settings().ConfirmSaveDVBViewer &&
-        !FPrompt->AskConfirmation(QStringLiteral("Overwrite DVBViewer channel list?")))
+        !FPrompt->AskConfirmation(QStringLiteral("Overwrite DVBViewer channel list?\r\n\r\n") +
+                                  DescribeChanges(ChangesAgainstFile(DVBViewerFileName()))))
         return;
     SaveDVBViewer();
+}
+
+void TChannelDocument::CommandExport() {
+    if (FTree->IsEmpty())
+        return;
+    const int checked = FTree->CheckedCount();
+    // Yes takes the ticked channels, as "Save Checked As..." would; No the whole list.
+    const bool checkedOnly =
+        checked > 0 &&
+        FPrompt->AskConfirmation(
+            QStringLiteral("Export only the %1 checked channels?\r\n(No exports all %2 channels.)")
+                .arg(checked)
+                .arg(FTree->TopCount()));
+    QString path =
+        FPrompt->AskSaveFileName(QStringLiteral("Export channels as CSV"),
+                                 Settings().DefaultWorkFolder, QStringLiteral("CSV file (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    if (!MayOverwrite(path))
+        return;
+    WriteFileAtomically(path, CsvExport::ChannelsAsCsv(*FTree, checkedOnly));
+    if (Settings().DoInfoFileSaved)
+        FPrompt->ShowInfoMessage(path + QStringLiteral("\r\nExported: %1 channels.")
+                                            .arg(checkedOnly ? checked : FTree->TopCount()));
+}
+
+TChangeReport TChannelDocument::ChangesAgainstFile(const QString& path) const {
+    TChangeReport report;
+    report.Path = path;
+    report.Counts.InTree = FTree->TopCount();
+    QFile file(path);
+    report.FileExists = IsFile(path);
+    if (!report.FileExists)
+        return report;
+    if (!file.open(QIODevice::ReadOnly)) {
+        report.ReadError = file.errorString();
+        return report;
+    }
+    const QByteArray bytes = file.readAll();
+    report.ChangedOnDisk = SamePath(path, FStampPath) && Digest(bytes) != FStampDigest;
+    try {
+        TChannels onDisk;
+        onDisk.LoadFromBytes(bytes, path);
+        // Unreadable deleted channels only cost the restored count its accuracy.
+        TChannels deleted;
+        const QString deletedPath = DeletedFileName(path);
+        if (IsFile(deletedPath)) {
+            try {
+                deleted.AddFromFileAsDeleted(deletedPath);
+            } catch (const std::exception&) {
+                deleted.ClearChannels();
+            }
+        }
+        report.Counts = CompareTreeWithFile(*FTree, onDisk, deleted);
+    } catch (const std::exception& e) {
+        report.ReadError = MessageOf(e);
+    }
+    return report;
+}
+
+void TChannelDocument::CommandChanges() {
+    const QString path = FFileName.isEmpty() ? DVBViewerFileName() : FFileName;
+    FPrompt->ShowInfoMessage(DescribeChanges(ChangesAgainstFile(path)));
 }

@@ -10,6 +10,7 @@ class TChannels;
 class TChannelTreeModel;
 class TTuningManager;
 class TUserPrompt;
+struct TChangeReport;
 
 // The channel list of the run with its main tree and the file commands on them. The main
 // window owns one and shows its tree; the commands here need no window, so that they run
@@ -65,6 +66,14 @@ public:
     void CommandSaveCheckedAs();
     void CommandAppend(bool asChecked);
     void CommandSaveDVBViewer();
+    // "Changes...": what saving the tree would change in the list file (the file last loaded
+    // or saved, or else the viewer's), shown in an information box.
+    void CommandChanges();
+    // What writing the tree to path would change there, read from the file as it is now.
+    TChangeReport ChangesAgainstFile(const QString& path) const;
+    // "Export...": the list as a table for spreadsheet programs. With ticked channels the
+    // user chooses between them and the whole list; the list itself is not touched.
+    void CommandExport();
 
     // The open dialog of the append commands; the chosen path, or empty when cancelled.
     QString AskAppendFileName(bool asChecked) const;
@@ -88,6 +97,8 @@ Q_SIGNALS:
 
 private:
     void SetFileName(const QString& path);
+    // Remembers what the file at path holds as this program last read or wrote it.
+    void SetDiskStamp(const QString& path, const QByteArray& digest);
     void SelectNode(int row);
     // The questions before a load drops unsaved changes and before a save replaces a file.
     bool MayDiscardChanges();
@@ -100,4 +111,8 @@ private:
     std::unique_ptr<TTuningManager> FTuningManager;
     class QItemSelectionModel* FSelection = nullptr;
     QString FFileName;
+    // The file last loaded or saved whole, and a digest of its bytes then: a file that no
+    // longer matches it was written by another program meanwhile.
+    QString FStampPath;
+    QByteArray FStampDigest;
 };

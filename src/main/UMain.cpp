@@ -8,7 +8,9 @@
 #include "help/UTextInfo.h"
 #include "icons/UIcons.h"
 #include "iptv/UMakeIPTVXepg.h"
+#include "main/UApplyOrderWindow.h"
 #include "main/UChannelDocument.h"
+#include "main/UChannelIdentity.h"
 #include "main/UChannelTreeModel.h"
 #include "main/UCheckedTreeViewHelper.h"
 #include "main/UEditCommands.h"
@@ -58,6 +60,8 @@ constexpr int MinimumPaneWidth = 60;
 constexpr int HappyPanelWidth = 20;
 constexpr int ToolButtonWidth = 87;
 constexpr int ToolButtonHeight = 52;
+// Long enough to be read once the menu has closed.
+constexpr int DuplicatesMessageTimeout = 10000;
 
 } // namespace
 
@@ -180,6 +184,15 @@ void TfrmMain::CreateActions() {
                              QStringLiteral("Saves the file in work folder with current name"));
     actAppendChecked = MakeAction("actAppendChecked", QStringLiteral("Append as Checked..."));
     actAppendUnchecked = MakeAction("actAppendUnchecked", QStringLiteral("Append as Unchecked..."));
+    actApplyOrder = MakeAction(
+        "actApplyOrder", QStringLiteral("Apply Order From..."), {},
+        QStringLiteral("Sorts the list like another channel list|Sorts the list like another "
+                       "channel list, for example the backup from before a new channel scan"));
+    actExport = MakeAction("actExport", QStringLiteral("Export..."), {},
+                           QStringLiteral("Exports the channels as a table (CSV) for "
+                                          "spreadsheet programs"));
+    actChanges = MakeAction("actChanges", QStringLiteral("Changes..."), {},
+                            QStringLiteral("Shows what saving would change in the list file"));
     actInformation = MakeAction("actInformation", QStringLiteral("Information..."));
     actExit = MakeAction("actExit", QStringLiteral("Exit"), key(ctrl | Qt::Key_X),
                          QStringLiteral("Exit|Quits the application"));
@@ -239,6 +252,11 @@ void TfrmMain::CreateActions() {
     // Ctrl+R belongs to "Structure"; here it is shown in the menu and works only while that
     // menu has the focus, so that the two never compete.
     actCheckingByCategoryAndRoot->setShortcutContext(Qt::WidgetShortcut);
+    actCheckDuplicates = MakeAction(
+        "actCheckDuplicates", QStringLiteral("By Duplicates"), {},
+        QStringLiteral("Checks every channel that repeats an earlier one|Checks every channel "
+                       "with the same IDs (IPTV: address and port) as an earlier channel, and "
+                       "unchecks the rest"));
     actUncheckAll = MakeAction("actUncheckAll", QStringLiteral("Uncheck All"),
                                key(ctrl | Qt::Key_U), QStringLiteral("Unchecks all channels"));
     actCheckAll = MakeAction("actCheckAll", QStringLiteral("Check All"));
@@ -297,7 +315,9 @@ void TfrmMain::CreateMenus() {
     file->addSeparator();
     file->addActions({actAppendChecked, actAppendUnchecked});
     file->addSeparator();
-    file->addAction(actInformation);
+    file->addActions({actApplyOrder, actExport});
+    file->addSeparator();
+    file->addActions({actChanges, actInformation});
     file->addSeparator();
     file->addAction(actExit);
 
@@ -319,7 +339,7 @@ void TfrmMain::CreateMenus() {
 
     QMenu* check = bar->addMenu(QStringLiteral("&Check/Uncheck"));
     check->setObjectName(QStringLiteral("mnCheck"));
-    check->addActions({actChecking, actCheckingByCategoryAndRoot});
+    check->addActions({actChecking, actCheckingByCategoryAndRoot, actCheckDuplicates});
     check->addSeparator();
     check->addActions({actUncheckAll, actCheckAll, actInvertChecking});
 
@@ -492,6 +512,8 @@ void TfrmMain::ConnectCommands() {
     fileCommand(actFileSave, &TChannelDocument::CommandFileSave);
     fileCommand(actFileSaveAs, &TChannelDocument::CommandFileSaveAs);
     fileCommand(actSaveCheckedAs, &TChannelDocument::CommandSaveCheckedAs);
+    fileCommand(actExport, &TChannelDocument::CommandExport);
+    fileCommand(actChanges, &TChannelDocument::CommandChanges);
     connect(actAppendChecked, &QAction::triggered, this,
             [doc] { RunGuarded([doc] { doc->CommandAppend(true); }); });
     connect(actAppendUnchecked, &QAction::triggered, this,
@@ -499,6 +521,7 @@ void TfrmMain::ConnectCommands() {
     connect(actExit, &QAction::triggered, this, &QWidget::close);
 
     guarded(actInformation, &TfrmMain::actInformationExecute);
+    guarded(actApplyOrder, &TfrmMain::actApplyOrderExecute);
     guarded(actMakeIPTVXepgReady, &TfrmMain::actMakeIPTVXepgReadyExecute);
     guarded(actViewStructure, &TfrmMain::actViewStructureExecute);
     guarded(actRestoreDeleted, &TfrmMain::actRestoreDeletedExecute);
@@ -513,6 +536,7 @@ void TfrmMain::ConnectCommands() {
     guarded(actGoTo, &TfrmMain::actGoToExecute);
     guarded(actChecking, &TfrmMain::actCheckingExecute);
     guarded(actCheckingByCategoryAndRoot, &TfrmMain::actCheckingByCategoryAndRootExecute);
+    guarded(actCheckDuplicates, &TfrmMain::actCheckDuplicatesExecute);
     connect(actViewGoTo, &QAction::triggered, this, &TfrmMain::actViewGoToExecute);
     connect(actViewChecking, &QAction::triggered, this, &TfrmMain::actViewCheckingExecute);
     guarded(actExpandTreeView, &TfrmMain::actExpandTreeViewExecute);
@@ -749,18 +773,19 @@ void TfrmMain::UpdateActions() {
     const bool canSave = FDocument->IsModified() && !TChannelDocument::IsDVBViewerFile(FileName());
 
     SetEnabled(actFileSave, canSave);
-    for (QAction* a : {actFileSaveAs, actAppendChecked, actAppendUnchecked, actViewStructure,
-                       actMakeIPTVXepgReady, actRestoreDeleted})
+    for (QAction* a :
+         {actFileSaveAs, actAppendChecked, actAppendUnchecked, actApplyOrder, actExport, actChanges,
+          actViewStructure, actMakeIPTVXepgReady, actRestoreDeleted})
         SetEnabled(a, mainHasNodes);
     for (QAction* a : {actSaveCheckedAs, actDeleteChecked, actRenameCategories, actRenameRoots,
                        actMoveCheckedToTop, actMoveCheckedToBottom, actSetGroup,
                        actInsertCheckedBefore, actInsertCheckedAfter, actUncheckAll,
                        actSetAutoUpdate, actSetRDS, actSetSpeakers, actSetEPGFlags})
         SetEnabled(a, anyChecked);
-    for (QAction* a : {actSearch, actCheckingByCategoryAndRoot, actCheckAll, actInvertChecking,
-                       actDeleteAllBookmarks, actMakeManHappy, actToggleBookmark, actExpandTreeView,
-                       actCollapseTreeView, actViewChannelInfo, actNoPath, actSmallPath,
-                       actFullPath, actShowChannelNumbers, actEditChannelName})
+    for (QAction* a : {actSearch, actCheckingByCategoryAndRoot, actCheckDuplicates, actCheckAll,
+                       actInvertChecking, actDeleteAllBookmarks, actMakeManHappy, actToggleBookmark,
+                       actExpandTreeView, actCollapseTreeView, actViewChannelInfo, actNoPath,
+                       actSmallPath, actFullPath, actShowChannelNumbers, actEditChannelName})
         SetEnabled(a, activeHasNodes);
     for (QAction* a : {actGoTo, actViewGoTo, actViewChecking, actChecking, actDefaultAudioTrack})
         SetEnabled(a, true);
@@ -854,6 +879,10 @@ void TfrmMain::actInformationExecute() {
     TfrmInfo window(this);
     FillInformation(window, InformationRuns(Channels(), Tree(), FileName()));
     window.exec();
+}
+
+void TfrmMain::actApplyOrderExecute() {
+    ApplyOrderFromCommand(*FDocument, this);
 }
 
 void TfrmMain::actMakeIPTVXepgReadyExecute() {
@@ -971,6 +1000,18 @@ void TfrmMain::actViewCheckingExecute(bool checked) {
 void TfrmMain::actCheckingByCategoryAndRootExecute() {
     TfrmCheckCategories window(this);
     window.exec();
+}
+
+void TfrmMain::actCheckDuplicatesExecute() {
+    const TChannelTree& tree = ActiveTreeView();
+    if (!tree.IsValid())
+        return;
+    const int found = CheckDuplicates(*tree.Model);
+    UpdateGoToWindow();
+    UpdateActions();
+    statusBar()->showMessage(found == 0 ? QStringLiteral("No duplicates found.")
+                                        : QStringLiteral("Duplicates checked: %1").arg(found),
+                             DuplicatesMessageTimeout);
 }
 
 void TfrmMain::actTuneExecute() {

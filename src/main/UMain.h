@@ -84,6 +84,7 @@ public:
 
     // Command handlers.
     void actInformationExecute();
+    void actApplyOrderExecute();
     void actMakeIPTVXepgReadyExecute();
     void actViewStructureExecute();
     void actRestoreDeletedExecute();
@@ -96,6 +97,7 @@ public:
     void actCheckingExecute();
     void actViewCheckingExecute(bool checked);
     void actCheckingByCategoryAndRootExecute();
+    void actCheckDuplicatesExecute();
     // The check-by-properties and GoTo windows of the run.
     TfrmChecking* CheckingWindow() const { return FfrmChecking; }
     TfrmGoTo* GoToWindow() const { return FfrmGoTo; }
@@ -157,6 +159,9 @@ private:
     QAction* actFileSave = nullptr;
     QAction* actAppendChecked = nullptr;
     QAction* actAppendUnchecked = nullptr;
+    QAction* actApplyOrder = nullptr;
+    QAction* actExport = nullptr;
+    QAction* actChanges = nullptr;
     QAction* actInformation = nullptr;
     QAction* actExit = nullptr;
     // Edit.
@@ -179,6 +184,7 @@ private:
     // Check/Uncheck.
     QAction* actChecking = nullptr;
     QAction* actCheckingByCategoryAndRoot = nullptr;
+    QAction* actCheckDuplicates = nullptr;
     QAction* actUncheckAll = nullptr;
     QAction* actCheckAll = nullptr;
     QAction* actInvertChecking = nullptr;

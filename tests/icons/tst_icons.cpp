@@ -20,7 +20,8 @@ namespace {
 const char* const kCommands[] = {
     // File
     "actOpenDVBViewerFile", "actSaveDVBViewerFile", "actFileOpen", "actFileSaveAs", "actFileSave",
-    "actAppendChecked", "actAppendUnchecked", "actInformation", "actExit",
+    "actAppendChecked", "actAppendUnchecked", "actApplyOrder", "actExport", "actChanges",
+    "actInformation", "actExit",
     // Edit
     "actSearch", "actGoTo", "actToggleBookmark", "actDeleteAllBookmarks", "actRestoreDeleted",
     "actMakeManHappy", "actMakeIPTVXepgReady",
@@ -28,8 +29,8 @@ const char* const kCommands[] = {
     "actNoPath", "actSmallPath", "actFullPath", "actViewStructure", "actViewChannelInfo",
     "actShowChannelNumbers", "actViewChecking", "actViewGoTo",
     // Check/Uncheck
-    "actChecking", "actCheckingByCategoryAndRoot", "actUncheckAll", "actCheckAll",
-    "actInvertChecking",
+    "actChecking", "actCheckingByCategoryAndRoot", "actCheckDuplicates", "actUncheckAll",
+    "actCheckAll", "actInvertChecking",
     // With Checked do
     "actKeepMovedChannelsChecked", "actRenameCategories", "actRenameRoots", "actMoveCheckedToTop",
     "actMoveCheckedToBottom", "actDeleteChecked", "actSaveCheckedAs", "actSetGroup",

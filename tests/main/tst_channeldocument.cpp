@@ -200,7 +200,11 @@ private Q_SLOTS:
         const std::vector<TShownMessage>& shown = TDialogSeam::Shown();
         QCOMPARE(shown.size(), size_t(2));
         QCOMPARE(shown[0].Kind, TMessageKind::Confirmation);
-        QCOMPARE(shown[0].Text, QStringLiteral("Overwrite DVBViewer channel list?"));
+        // The question tells what the save changes: nothing, the list is the viewer's own.
+        QCOMPARE(shown[0].Text,
+                 QStringLiteral("Overwrite DVBViewer channel list?\r\n\r\nNo changes compared "
+                                "with %1 (3 channels).")
+                     .arg(QDir::toNativeSeparators(Viewer("channels.dat"))));
         // The "Saved." box shows here whatever the setting says.
         QCOMPARE(shown[1].Kind, TMessageKind::Information);
         QCOMPARE(shown[1].Text, Viewer("channels.dat") + QStringLiteral("\r\nSaved."));
@@ -677,8 +681,12 @@ private Q_SLOTS:
                                                        << "File %1 exists! Overwrite?";
         QTest::newRow("Save Checked As onto an existing file") << "SaveCheckedAs"
                                                                << "File %1 exists! Overwrite?";
-        QTest::newRow("Save DVBViewer") << "SaveDVBViewer"
-                                        << "Overwrite DVBViewer channel list?";
+        // The viewer's A has an audio track that the list's A lacks, and C is not in the list.
+        QTest::newRow("Save DVBViewer")
+            << "SaveDVBViewer"
+            << "Overwrite DVBViewer channel list?\r\n\r\nChanges compared with %1:\r\nMoved: "
+               "0\r\nRenamed: 0\r\nChanged in other fields: 1\r\nDeleted: 1\r\nRestored: "
+               "0\r\nAdded: 0\r\nChannels: 3 in the file, 2 in the list.";
         QTest::newRow("Open with unsaved changes") << "Open"
                                                    << "Changes are not saved!!! Load anyway?";
         QTest::newRow("Open DVBViewer with unsaved changes")
@@ -715,7 +723,10 @@ private Q_SLOTS:
 
         const std::vector<TShownMessage>& shown = TDialogSeam::Shown();
         QCOMPARE(shown.size(), size_t(1));
-        QCOMPARE(shown[0].Text, question.contains(u'%') ? question.arg(target) : question);
+        const QString named = command == QLatin1String("SaveDVBViewer")
+                                  ? QDir::toNativeSeparators(Viewer("channels.dat"))
+                                  : target;
+        QCOMPARE(shown[0].Text, question.contains(u'%') ? question.arg(named) : question);
         QCOMPARE(shown[0].Kind, command == QLatin1String("SaveDVBViewer")
                                     ? TMessageKind::Confirmation
                                     : TMessageKind::WarningQuestion);
