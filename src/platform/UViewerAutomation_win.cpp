@@ -70,9 +70,9 @@ void Run(const std::shared_ptr<TWork>& work, const QString& classId, const QJson
         // for the viewer; every interface of the call is released before it ends.
         const TApartment apartment(COINIT_MULTITHREADED);
         if (!apartment.Usable()) {
-            message = AutomationFailureText(AutomationCallName(request),
-                                            QStringLiteral("COM cannot be used (%1)")
-                                                .arg(HResultText(apartment.Result())));
+            message = AutomationFailureText(
+                AutomationCallName(request),
+                QStringLiteral("COM cannot be used (%1)").arg(HResultText(apartment.Result())));
         } else {
             try {
                 line = CallViewerThroughCom(classId, request);
@@ -136,8 +136,8 @@ void VisitRunningObjects(
     const std::function<bool(IRunningObjectTable*, IMoniker*, const QString&)>& visit) {
     const TApartment apartment(COINIT_APARTMENTTHREADED);
     if (!apartment.Usable())
-        throw EAutomationError(QStringLiteral("COM cannot be used (%1).")
-                                   .arg(HResultText(apartment.Result())));
+        throw EAutomationError(
+            QStringLiteral("COM cannot be used (%1).").arg(HResultText(apartment.Result())));
     TComPtr<IBindCtx> context;
     HRESULT result = CreateBindCtx(0, context.Out());
     if (FAILED(result))

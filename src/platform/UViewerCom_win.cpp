@@ -29,7 +29,8 @@ QString InvokeFailureText(HRESULT result, EXCEPINFO& exception) {
         exception.pfnDeferredFillIn(&exception);
     QString text = FromBstr(exception.bstrDescription).trimmed();
     if (text.isEmpty())
-        text = HResultText(exception.scode ? exception.scode : static_cast<HRESULT>(exception.wCode));
+        text =
+            HResultText(exception.scode ? exception.scode : static_cast<HRESULT>(exception.wCode));
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
@@ -40,8 +41,7 @@ DISPID DispatchId(const QString& call, IDispatch* object, const wchar_t* name) {
     std::wstring copy(name);
     LPOLESTR names[] = {copy.data()};
     DISPID id = DISPID_UNKNOWN;
-    const HRESULT result =
-        object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    const HRESULT result = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(result))
         Fail(call, QStringLiteral("DVBViewer has no property %1 (%2)")
                        .arg(QString::fromWCharArray(name), HResultText(result)));
@@ -71,8 +71,7 @@ TComPtr<IDispatch> ObjectProperty(const QString& call, IDispatch* object, const 
     return dispatch;
 }
 
-void PutIntegerProperty(const QString& call, IDispatch* object, const wchar_t* name,
-                        LONG number) {
+void PutIntegerProperty(const QString& call, IDispatch* object, const wchar_t* name, LONG number) {
     const DISPID id = DispatchId(call, object, name);
     VARIANT argument;
     VariantInit(&argument);
@@ -94,8 +93,8 @@ public:
     TTypeAttr(const QString& call, ITypeInfo* info) : FInfo(info) {
         const HRESULT result = info->GetTypeAttr(&FAttr);
         if (FAILED(result) || !FAttr)
-            Fail(call, QStringLiteral("the interface cannot be described (%1)")
-                           .arg(HResultText(result)));
+            Fail(call,
+                 QStringLiteral("the interface cannot be described (%1)").arg(HResultText(result)));
     }
     TTypeAttr(const TTypeAttr&) = delete;
     TTypeAttr& operator=(const TTypeAttr&) = delete;
@@ -197,8 +196,8 @@ TComPtr<T> DualInterface(const QString& call, IDispatch* object, const QString& 
     TComPtr<T> result2;
     result = object->QueryInterface(iid, result2.OutVoid());
     if (FAILED(result) || !result2)
-        Fail(call, QStringLiteral("%1 does not give its interface (%2)")
-                       .arg(what, HResultText(result)));
+        Fail(call,
+             QStringLiteral("%1 does not give its interface (%2)").arg(what, HResultText(result)));
     return result2;
 }
 
@@ -251,7 +250,8 @@ QString HResultText(HRESULT result) {
     if (length > 0 && buffer)
         text = QString::fromWCharArray(buffer, static_cast<qsizetype>(length)).trimmed();
     LocalFree(buffer);
-    const QString code = QStringLiteral("0x%1").arg(static_cast<quint32>(result), 8, 16, QChar(u'0'));
+    const QString code =
+        QStringLiteral("0x%1").arg(static_cast<quint32>(result), 8, 16, QChar(u'0'));
     return text.isEmpty() ? QStringLiteral("error %1").arg(code)
                           : QStringLiteral("%1 (%2)").arg(text, code);
 }
@@ -266,8 +266,8 @@ TViewerChannelTable ReadVariantTable(const VARIANT& table, qint64 count) {
     }
     if (!(value->vt & VT_ARRAY))
         Fail(call, QStringLiteral("the channel table is not an array."));
-    SAFEARRAY* array = (value->vt & VT_BYREF) ? (value->pparray ? *value->pparray : nullptr)
-                                              : value->parray;
+    SAFEARRAY* array =
+        (value->vt & VT_BYREF) ? (value->pparray ? *value->pparray : nullptr) : value->parray;
     if (!array)
         Fail(call, QStringLiteral("the channel table is missing."));
     VARTYPE elementType = VT_EMPTY;
@@ -339,9 +339,9 @@ QByteArray CallViewerThroughCom(const QString& classId, const QJsonObject& reque
     }
     if (call == u"GetChannels") {
         const TComPtr<IDispatch> manager = ObjectProperty(call, viewer.Get(), L"ChannelManager");
-        const TComPtr<IChannelCollection> own = DualInterface<IChannelCollection>(
-            call, manager.Get(), QStringLiteral("ChannelManager"), ChannelTableMethod,
-            {VT_VARIANT, VT_I4});
+        const TComPtr<IChannelCollection> own =
+            DualInterface<IChannelCollection>(call, manager.Get(), QStringLiteral("ChannelManager"),
+                                              ChannelTableMethod, {VT_VARIANT, VT_I4});
         TVariant table;
         LONG count = 0;
         result = own->GetChannelTable(&table.Value, &count);

@@ -66,8 +66,7 @@ inline constexpr int ChannelTableMethod = 8;
 #pragma GCC diagnostic pop
 
 // Holds one reference and gives it back on every path.
-template <class T>
-class TComPtr {
+template <class T> class TComPtr {
 public:
     TComPtr() = default;
     explicit TComPtr(T* owned) : FPointer(owned) {}

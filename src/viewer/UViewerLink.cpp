@@ -86,8 +86,8 @@ void TViewerLink::Start(const TRequest& request) {
     const QJsonObject call = request.Kind == TKind::Table
                                  ? GetChannelsRequest()
                                  : SetCurrentChannelNrRequest(request.ChannelNumber);
-    auto* started = new TActiveObjectCall(QString::fromUtf16(ViewerClassID), call,
-                                          AutomationTimeoutMs, this);
+    auto* started =
+        new TActiveObjectCall(QString::fromUtf16(ViewerClassID), call, AutomationTimeoutMs, this);
     FCall = started;
     connect(started, &TActiveObjectCall::Replied, this,
             [this, started](const QByteArray& line) { Finished(started, line); });

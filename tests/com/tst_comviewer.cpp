@@ -2,6 +2,7 @@
 // running object table, the three calls, a viewer that ends, hangs or answers nonsense; and
 // the reading of the channel table out of a variant array, in this process.
 
+#include "com/ComStandin.h"
 #include "common/ChannelFixture.h"
 #include "platform/UOrvaneError.h"
 #include "platform/UViewerAutomation.h"
@@ -11,7 +12,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,59 +26,6 @@ namespace {
 const QString ClassId = QString::fromUtf16(ViewerClassID);
 // Far above the limit, for a loaded machine; only a call that never ends reaches it.
 constexpr int HangMs = AutomationTimeoutMs + 8000;
-
-class TComStandin {
-public:
-    ~TComStandin() {
-        if (FProcess.state() != QProcess::NotRunning) {
-            FProcess.kill();
-            FProcess.waitForFinished(10000);
-        }
-    }
-
-    bool Start(const QString& dataFolder, const QStringList& options = {}) {
-        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FProcess.start(qEnvironmentVariable("ORVANE_BINARY_DIR") +
-                           QStringLiteral("/tools/viewer-standin/orvane-viewer-standin.exe"),
-                       QStringList{QStringLiteral("--data-folder"), dataFolder,
-                                   QStringLiteral("--headless"),
-                                   QStringLiteral("--until-input-ends")} +
-                           options);
-        return FProcess.waitForStarted(10000) && !WaitForLine(QStringLiteral("Ready")).isEmpty();
-    }
-
-    QString WaitForLine(const QString& prefix, int timeoutMs = 20000) {
-        const QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            while (FProcess.canReadLine())
-                FLines << QString::fromLocal8Bit(FProcess.readLine()).trimmed();
-            for (qsizetype i = 0; i < FLines.size(); ++i) {
-                if (FLines[i].startsWith(prefix))
-                    return FLines.takeAt(i);
-            }
-            if (deadline.hasExpired() || FProcess.state() == QProcess::NotRunning)
-                return QString();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            FProcess.waitForReadyRead(10);
-        }
-    }
-
-    // Ends it the clean way; true when it ended on its own with code 0.
-    bool End() {
-        FProcess.closeWriteChannel();
-        return FProcess.waitForFinished(20000) && FProcess.exitStatus() == QProcess::NormalExit &&
-               FProcess.exitCode() == 0;
-    }
-
-    bool Kill() {
-        FProcess.kill();
-        return FProcess.waitForFinished(10000);
-    }
-
-private:
-    QProcess FProcess;
-    QStringList FLines;
-};
 
 struct TOutcome {
     bool Replied = false;
@@ -130,7 +77,8 @@ QList<TChannelRec> SeveralHundredChannels() {
             .Ids(quint16(1000 + i), quint16(200 + i % 7), quint16(1 + i % 3))
             .TunerType(quint8(i % 3));
         if (i % 50 == 0)
-            b.IPTV(10, 0, quint8(i / 256), quint8(i % 256), quint32(5000 + i)).Encrypted(i % 100 == 0);
+            b.IPTV(10, 0, quint8(i / 256), quint8(i % 256), quint32(5000 + i))
+                .Encrypted(i % 100 == 0);
         records << b.Build();
         // Every tenth channel has a further audio track, which takes no number.
         if (i % 10 == 9)
@@ -307,12 +255,15 @@ private Q_SLOTS:
         QTest::newRow("by reference") << 2 << QString();
         QTest::newRow("numbers as text") << 3 << QString();
         QTest::newRow("32-bit integers") << 4 << QString();
-        QTest::newRow("text in a read column") << 5 << QStringLiteral("column 26 of row 1 is not a number");
-        QTest::newRow("object in a read column") << 6 << QStringLiteral("column 4 of row 0 is not a number");
+        QTest::newRow("text in a read column")
+            << 5 << QStringLiteral("column 26 of row 1 is not a number");
+        QTest::newRow("object in a read column")
+            << 6 << QStringLiteral("column 4 of row 0 is not a number");
         QTest::newRow("not an array") << 7 << QStringLiteral("not an array");
         QTest::newRow("no array at all") << 8 << QStringLiteral("missing");
         QTest::newRow("three dimensions") << 9 << QStringLiteral("3 dimensions, not 2");
-        QTest::newRow("count beyond the rows") << 10 << QStringLiteral("announces 4 channels but sends 3");
+        QTest::newRow("count beyond the rows")
+            << 10 << QStringLiteral("announces 4 channels but sends 3");
         QTest::newRow("interfaces as cells") << 11 << QStringLiteral("not numbers");
     }
 

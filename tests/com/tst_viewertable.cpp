@@ -55,37 +55,35 @@ private Q_SLOTS:
         // -1: the table is read; otherwise a part of the error message.
         QTest::addColumn<QString>("error");
 
-        QTest::newRow("rows from 0") << 2 << qint64(0) << qint64(300) << qint64(0) << qint64(27)
-                                     << qint64(300) << QString();
-        QTest::newRow("more columns than read") << 2 << qint64(0) << qint64(3) << qint64(0)
-                                                << qint64(40) << qint64(3) << QString();
-        QTest::newRow("bounds from 1") << 2 << qint64(1) << qint64(4) << qint64(1) << qint64(27)
-                                       << qint64(4) << QString();
-        QTest::newRow("negative bounds") << 2 << qint64(-5) << qint64(2) << qint64(-3)
-                                         << qint64(27) << qint64(2) << QString();
-        QTest::newRow("fewer rows asked than sent") << 2 << qint64(0) << qint64(5) << qint64(0)
-                                                    << qint64(27) << qint64(2) << QString();
-        QTest::newRow("empty list") << 2 << qint64(0) << qint64(0) << qint64(0) << qint64(0)
-                                    << qint64(0) << QString();
+        QTest::newRow("rows from 0")
+            << 2 << qint64(0) << qint64(300) << qint64(0) << qint64(27) << qint64(300) << QString();
+        QTest::newRow("more columns than read")
+            << 2 << qint64(0) << qint64(3) << qint64(0) << qint64(40) << qint64(3) << QString();
+        QTest::newRow("bounds from 1")
+            << 2 << qint64(1) << qint64(4) << qint64(1) << qint64(27) << qint64(4) << QString();
+        QTest::newRow("negative bounds")
+            << 2 << qint64(-5) << qint64(2) << qint64(-3) << qint64(27) << qint64(2) << QString();
+        QTest::newRow("fewer rows asked than sent")
+            << 2 << qint64(0) << qint64(5) << qint64(0) << qint64(27) << qint64(2) << QString();
+        QTest::newRow("empty list")
+            << 2 << qint64(0) << qint64(0) << qint64(0) << qint64(0) << qint64(0) << QString();
         QTest::newRow("one dimension") << 1 << qint64(0) << qint64(3) << qint64(0) << qint64(27)
                                        << qint64(3) << QStringLiteral("1 dimensions, not 2");
-        QTest::newRow("three dimensions") << 3 << qint64(0) << qint64(3) << qint64(0)
-                                          << qint64(27) << qint64(3)
-                                          << QStringLiteral("3 dimensions, not 2");
+        QTest::newRow("three dimensions") << 3 << qint64(0) << qint64(3) << qint64(0) << qint64(27)
+                                          << qint64(3) << QStringLiteral("3 dimensions, not 2");
         QTest::newRow("no array") << 0 << qint64(0) << qint64(0) << qint64(0) << qint64(0)
                                   << qint64(0) << QStringLiteral("0 dimensions, not 2");
-        QTest::newRow("too few columns") << 2 << qint64(0) << qint64(3) << qint64(0)
-                                         << qint64(26) << qint64(3)
-                                         << QStringLiteral("26 columns, fewer than 27");
-        QTest::newRow("count beyond the rows") << 2 << qint64(0) << qint64(3) << qint64(0)
-                                               << qint64(27) << qint64(4)
-                                               << QStringLiteral("announces 4 channels but sends 3");
-        QTest::newRow("negative count") << 2 << qint64(0) << qint64(3) << qint64(0)
-                                        << qint64(27) << qint64(-1)
-                                        << QStringLiteral("announces -1 channels");
-        QTest::newRow("absurd bounds") << 2 << qint64(0) << (qint64(1) << 50) << qint64(0)
-                                       << qint64(27) << qint64(1)
-                                       << QStringLiteral("bounds of the channel table");
+        QTest::newRow("too few columns")
+            << 2 << qint64(0) << qint64(3) << qint64(0) << qint64(26) << qint64(3)
+            << QStringLiteral("26 columns, fewer than 27");
+        QTest::newRow("count beyond the rows")
+            << 2 << qint64(0) << qint64(3) << qint64(0) << qint64(27) << qint64(4)
+            << QStringLiteral("announces 4 channels but sends 3");
+        QTest::newRow("negative count") << 2 << qint64(0) << qint64(3) << qint64(0) << qint64(27)
+                                        << qint64(-1) << QStringLiteral("announces -1 channels");
+        QTest::newRow("absurd bounds")
+            << 2 << qint64(0) << (qint64(1) << 50) << qint64(0) << qint64(27) << qint64(1)
+            << QStringLiteral("bounds of the channel table");
     }
 
     void readsTheRowsItWasPromised() {
@@ -116,9 +114,9 @@ private Q_SLOTS:
         for (qint64 r = 0; r < count; ++r) {
             const TViewerTableRow& row = table.Rows[size_t(r)];
             for (int c = 0; c < ViewerTableColumns; ++c) {
-                const bool read = std::find(std::begin(ViewerTableReadColumns),
-                                            std::end(ViewerTableReadColumns),
-                                            c) != std::end(ViewerTableReadColumns);
+                const bool read =
+                    std::find(std::begin(ViewerTableReadColumns), std::end(ViewerTableReadColumns),
+                              c) != std::end(ViewerTableReadColumns);
                 QCOMPARE(row[size_t(c)], read ? r * 100 + c : 0);
             }
         }

@@ -85,4 +85,3 @@ std::vector<int> NumberChannels(const std::vector<TViewerChannel>& channels) {
     }
     return recordOfNumber;
 }
-

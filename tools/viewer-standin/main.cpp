@@ -6,13 +6,13 @@
 // as running. Everything it registers is removed again when it ends, also when it is asked
 // to end (SIGTERM, Ctrl+C).
 
+#include "StandinChannels.h"
 #include "platform/UOrvaneError.h"
 #include "platform/UProcessInfo.h"
 #include "platform/URunningObjects.h"
 #include "platform/URuntimeFolder.h"
 #include "platform/UServices.h"
 #include "platform/UTerminationRequest.h"
-#include "StandinChannels.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

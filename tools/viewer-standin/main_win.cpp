@@ -155,8 +155,9 @@ void AddInterface(ICreateTypeLib2* library, ITypeInfo* dispatch, const wchar_t* 
         std::vector<LPOLESTR> pointers;
         for (std::wstring& n : names)
             pointers.push_back(n.data());
-        Check(info->SetFuncAndParamNames(index, pointers.data(), static_cast<UINT>(pointers.size())),
-              QStringLiteral("SetFuncAndParamNames"));
+        Check(
+            info->SetFuncAndParamNames(index, pointers.data(), static_cast<UINT>(pointers.size())),
+            QStringLiteral("SetFuncAndParamNames"));
         ++index;
     }
     Check(info->LayOut(), QStringLiteral("LayOut"));
@@ -177,9 +178,9 @@ std::vector<TMethod> WithUnused(int unused, TMethod last) {
 class TTypeLibrary {
 public:
     TTypeLibrary() {
-        FFile = QDir::toNativeSeparators(QDir::tempPath() +
-                                         QStringLiteral("/orvane-viewer-standin-%1.tlb")
-                                             .arg(GetCurrentProcessId()));
+        FFile = QDir::toNativeSeparators(
+            QDir::tempPath() +
+            QStringLiteral("/orvane-viewer-standin-%1.tlb").arg(GetCurrentProcessId()));
         const std::wstring file = FFile.toStdWString();
         TComPtr<ITypeLib> stdole;
         Check(LoadRegTypeLib(StdOleLibraryID, 2, 0, LOCALE_NEUTRAL, stdole.Out()),
@@ -196,37 +197,30 @@ public:
         Check(library->SetName(const_cast<LPOLESTR>(L"OrvaneViewerStandin")),
               QStringLiteral("SetName"));
         Check(library->SetLcid(LOCALE_NEUTRAL), QStringLiteral("SetLcid"));
-        AddInterface(library.Get(), dispatch.Get(), L"IDVBOSD", IID_StandinOSD,
-                     WithUnused(15, {L"DataFolder", 0, INVOKE_FUNC,
-                                     {{L"folder", VT_BSTR, true, true}}}));
-        AddInterface(library.Get(), dispatch.Get(), L"IChannelCollection",
-                     IID_StandinChannelCollection,
-                     WithUnused(7, {L"GetChannelTable", 0, INVOKE_FUNC,
-                                    {{L"table", VT_VARIANT, true, false},
-                                     {L"count", VT_I4, true, true}}}));
-        AddInterface(library.Get(), dispatch.Get(), L"IDVBViewer3", IID_IDVBViewer3,
-                     {{L"OSD", 1, INVOKE_PROPERTYGET, {{L"osd", VT_DISPATCH, true, true}}},
-                      {L"ChannelManager",
-                       2,
-                       INVOKE_PROPERTYGET,
-                       {{L"manager", VT_DISPATCH, true, true}}},
-                      {L"CurrentChannelNr",
-                       3,
-                       INVOKE_PROPERTYGET,
-                       {{L"number", VT_I4, true, true}}},
-                      {L"CurrentChannelNr",
-                       3,
-                       INVOKE_PROPERTYPUT,
-                       {{L"number", VT_I4, false, false}}}});
+        AddInterface(
+            library.Get(), dispatch.Get(), L"IDVBOSD", IID_StandinOSD,
+            WithUnused(15, {L"DataFolder", 0, INVOKE_FUNC, {{L"folder", VT_BSTR, true, true}}}));
+        AddInterface(
+            library.Get(), dispatch.Get(), L"IChannelCollection", IID_StandinChannelCollection,
+            WithUnused(7, {L"GetChannelTable",
+                           0,
+                           INVOKE_FUNC,
+                           {{L"table", VT_VARIANT, true, false}, {L"count", VT_I4, true, true}}}));
+        AddInterface(
+            library.Get(), dispatch.Get(), L"IDVBViewer3", IID_IDVBViewer3,
+            {{L"OSD", 1, INVOKE_PROPERTYGET, {{L"osd", VT_DISPATCH, true, true}}},
+             {L"ChannelManager", 2, INVOKE_PROPERTYGET, {{L"manager", VT_DISPATCH, true, true}}},
+             {L"CurrentChannelNr", 3, INVOKE_PROPERTYGET, {{L"number", VT_I4, true, true}}},
+             {L"CurrentChannelNr", 3, INVOKE_PROPERTYPUT, {{L"number", VT_I4, false, false}}}});
         Check(library->SaveAllChanges(), QStringLiteral("Saving the type library"));
         library.Reset();
 
         Check(LoadTypeLibEx(file.c_str(), REGKIND_NONE, FLibrary.Out()),
               QStringLiteral("Loading the type library"));
         if (!IsRegistered(IID_IDVBViewer3)) {
-            Check(RegisterTypeLibForUser(FLibrary.Get(), const_cast<LPOLESTR>(file.c_str()),
-                                         nullptr),
-                  QStringLiteral("Registering the type library"));
+            Check(
+                RegisterTypeLibForUser(FLibrary.Get(), const_cast<LPOLESTR>(file.c_str()), nullptr),
+                QStringLiteral("Registering the type library"));
             FRegistered = true;
         }
     }
@@ -270,8 +264,7 @@ private:
 
 // IUnknown and IDispatch for an object that lives as long as the program: the type library
 // does the dispatching, through the interface's own table.
-template <class TInterface>
-class TDispatchObject : public TInterface {
+template <class TInterface> class TDispatchObject : public TInterface {
 public:
     TDispatchObject(ITypeInfo* info, const IID& iid) : FInfo(info), FIID(iid) {}
     virtual ~TDispatchObject() {
@@ -332,7 +325,9 @@ struct IStandinViewer : public IDispatch {
 };
 
 #define ORVANE_UNUSED_METHOD(n)                                                                    \
-    HRESULT STDMETHODCALLTYPE Unused##n() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Unused##n() override {                                               \
+        return E_NOTIMPL;                                                                          \
+    }
 
 class TOSD : public TDispatchObject<IDVBOSD> {
 public:
@@ -432,9 +427,8 @@ public:
     TViewer(ITypeInfo* info, const TOptions& options, IDispatch* osd, IDispatch* channels,
             const std::vector<TViewerChannel>& table, const std::vector<int>& recordOfNumber,
             QLabel*& tunedLabel)
-        : TDispatchObject(info, IID_IDVBViewer3), FOptions(options), FOSD(osd),
-          FChannels(channels), FTable(table), FRecordOfNumber(recordOfNumber),
-          FTunedLabel(tunedLabel) {}
+        : TDispatchObject(info, IID_IDVBViewer3), FOptions(options), FOSD(osd), FChannels(channels),
+          FTable(table), FRecordOfNumber(recordOfNumber), FTunedLabel(tunedLabel) {}
 
     HRESULT STDMETHODCALLTYPE get_OSD(IDispatch** osd) override { return Give(FOSD, osd); }
     HRESULT STDMETHODCALLTYPE get_ChannelManager(IDispatch** manager) override {
