@@ -97,26 +97,33 @@ void Run(const std::shared_ptr<TWork>& work, const QString& classId, const QJson
     work->Done.notify_all();
 }
 
-// False when no thread could be started.
-bool StartWork(const std::shared_ptr<TWork>& work, const QString& classId,
-               const QJsonObject& request) {
+// Calls given up at their limit that may still wait inside a server. A server that has not
+// let go of these will not answer another call either, so none is started meanwhile: a viewer
+// that hangs for hours must not collect a waiting thread for every tick.
+constexpr int MostAbandonedWaiting = 2;
+
+// Empty when the call is under way; otherwise why it could not be started.
+QString StartWork(const std::shared_ptr<TWork>& work, const QString& classId,
+                  const QJsonObject& request) {
+    const QString call = AutomationCallName(request);
+    if (AbandonedWaiting.load() >= MostAbandonedWaiting)
+        return AutomationFailureText(
+            call, QStringLiteral("DVBViewer has not finished earlier calls that it did not "
+                                 "answer in time."));
     try {
         std::thread(Run, work, classId, request).detach();
-        return true;
+        return QString();
     } catch (const std::system_error&) {
-        return false;
+        return AutomationFailureText(call,
+                                     QStringLiteral("no thread could be started for the call."));
     }
-}
-
-QString NoThread(const QJsonObject& request) {
-    return AutomationFailureText(AutomationCallName(request),
-                                 QStringLiteral("no thread could be started for the call."));
 }
 
 QByteArray CallAndWait(const QString& classId, const QJsonObject& request, int timeoutMs) {
     const auto work = std::make_shared<TWork>();
-    if (!StartWork(work, classId, request))
-        throw EAutomationError(NoThread(request));
+    const QString refused = StartWork(work, classId, request);
+    if (!refused.isEmpty())
+        throw EAutomationError(refused);
     std::unique_lock<std::mutex> lock(work->Mutex);
     if (!work->Done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                              [&work] { return work->Finished; })) {
@@ -266,10 +273,13 @@ void TActiveObjectCall::Start() {
             Qt::QueuedConnection);
     };
     FBackend->Timer->start(FTimeoutMs);
-    if (!StartWork(work, FClassId, FRequest)) {
+    const QString refused = StartWork(work, FClassId, FRequest);
+    if (!refused.isEmpty()) {
+        // Never started: nothing waits in a server.
+        work->Finished = true;
         work->Abandon();
         FBackend->Timer->stop();
-        const QString text = NoThread(FRequest);
+        const QString text = refused;
         QMetaObject::invokeMethod(
             this, [this, text] { Report(false, {}, text); }, Qt::QueuedConnection);
     }

@@ -229,9 +229,18 @@ private Q_SLOTS:
                                                  "did not reply within 2 seconds."));
         }
 
-        // The abandoned calls still wait in the viewer; when it goes, they end, and nothing
-        // of theirs is reported.
-        QVERIFY(TActiveObjectCall::AbandonedCallsWaiting() >= 1);
+        // Both calls still wait in the viewer. While they do, no further call is started:
+        // it fails at once instead of leaving one more thread waiting.
+        QCOMPARE(TActiveObjectCall::AbandonedCallsWaiting(), 2);
+        const TOutcome refused = CallAndWait(SetCurrentChannelNrRequest(1));
+        QCOMPARE(refused.Message,
+                 QStringLiteral("DVBViewer automation (SetCurrentChannelNr): DVBViewer has not "
+                                "finished earlier calls that it did not answer in time."));
+        QVERIFY2(refused.ElapsedMs < AutomationTimeoutMs,
+                 qPrintable(QString::number(refused.ElapsedMs)));
+        QCOMPARE(TActiveObjectCall::AbandonedCallsWaiting(), 2);
+
+        // When the viewer goes, they end, and nothing of theirs is reported.
         QVERIFY(standin.Kill());
         QTRY_COMPARE_WITH_TIMEOUT(TActiveObjectCall::AbandonedCallsWaiting(), 0, HangMs);
     }
