@@ -177,8 +177,11 @@ TComPtr<T> DualInterface(const QString& call, IDispatch* object, const QString& 
         if (!desc || desc->oVft != wantedOffset)
             continue;
         found = true;
-        matches = desc->funckind == FUNC_PUREVIRTUAL && desc->invkind == INVOKE_FUNC &&
-                  desc->callconv == CC_STDCALL &&
+        // A method or a property's reader: at this level both are an entry of the table
+        // that returns an HRESULT and fills what its pointers point to.
+        matches = (desc->funckind == FUNC_PUREVIRTUAL || desc->funckind == FUNC_VIRTUAL) &&
+                  desc->callconv == CC_STDCALL && desc->invkind != INVOKE_PROPERTYPUT &&
+                  desc->invkind != INVOKE_PROPERTYPUTREF &&
                   desc->cParams == static_cast<SHORT>(parameters.size());
         SHORT n = 0;
         for (const VARTYPE type : parameters) {

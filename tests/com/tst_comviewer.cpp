@@ -256,6 +256,25 @@ private Q_SLOTS:
         QCOMPARE(GetViewerDataFolder(), QDir::toNativeSeparators(FFolder) + u'\\');
     }
 
+    // The data folder method is known by its place only: it is called only when the
+    // object's own description of that place is what the program expects.
+    void aMethodOfAnotherKindIsNeverCalled() {
+        TComStandin standin;
+        QVERIFY(standin.Start(FFolder, {QStringLiteral("--other-osd")}));
+        try {
+            (void)GetViewerDataFolder();
+            QFAIL("the data folder was read through a method of another kind");
+        } catch (const EAutomationError& e) {
+            QCOMPARE(e.Message(), QStringLiteral("DVBViewer automation (DataFolder): method "
+                                                 "number 16 of OSD is not the one this program "
+                                                 "knows."));
+        }
+        // The rest of the viewer is still used as before.
+        const TOutcome tune = CallAndWait(SetCurrentChannelNrRequest(3));
+        QVERIFY2(tune.Replied, qPrintable(tune.Message));
+        QVERIFY(standin.End());
+    }
+
     void variantArraysAreReadDefensively_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("error");

@@ -1,5 +1,5 @@
 // orvane-viewer-standin --data-folder DIR [--headless] [--hang] [--wrong-shape]
-//                       [--until-input-ends]
+//                       [--other-osd] [--until-input-ends]
 //
 // Stands in for a running DVBViewer on Windows: a COM server that registers its automation
 // object in the running object table under the viewer's class ID, serves DIR as its data
@@ -10,7 +10,8 @@
 // of its console or, with --until-input-ends, the end of its standard input).
 //
 // For tests: --hang never answers a call; --wrong-shape answers the channel table with a
-// one-dimensional array.
+// one-dimensional array; --other-osd describes the data folder method of its OSD object with
+// an argument of another type, as a viewer of another make might.
 
 #include "StandinChannels.h"
 #include "platform/UTerminationRequest.h"
@@ -61,6 +62,7 @@ struct TOptions {
     QString DataFolder;
     bool Hang = false;
     TShape Shape = TShape::Right;
+    bool OtherOSD = false;
 };
 
 void Print(const QString& line) {
@@ -177,7 +179,7 @@ std::vector<TMethod> WithUnused(int unused, TMethod last) {
 // the viewer is installed: that registration is left alone), and removed again at the end.
 class TTypeLibrary {
 public:
-    TTypeLibrary() {
+    explicit TTypeLibrary(const TOptions& options) {
         FFile = QDir::toNativeSeparators(
             QDir::tempPath() +
             QStringLiteral("/orvane-viewer-standin-%1.tlb").arg(GetCurrentProcessId()));
@@ -199,7 +201,10 @@ public:
         Check(library->SetLcid(LOCALE_NEUTRAL), QStringLiteral("SetLcid"));
         AddInterface(
             library.Get(), dispatch.Get(), L"IDVBOSD", IID_StandinOSD,
-            WithUnused(15, {L"DataFolder", 0, INVOKE_FUNC, {{L"folder", VT_BSTR, true, true}}}));
+            WithUnused(15, {L"DataFolder",
+                            0,
+                            INVOKE_FUNC,
+                            {{L"folder", options.OtherOSD ? VT_I4 : VT_BSTR, true, true}}}));
         AddInterface(
             library.Get(), dispatch.Get(), L"IChannelCollection", IID_StandinChannelCollection,
             WithUnused(7, {L"GetChannelTable",
@@ -507,7 +512,7 @@ int Serve(QCoreApplication& app, const TOptions& options, bool headless, bool un
         ReadChannelFile(options.DataFolder + QStringLiteral("channels.dat"));
     const std::vector<int> recordOfNumber = NumberChannels(channels);
 
-    TTypeLibrary library;
+    TTypeLibrary library(options);
     QLabel* tunedLabel = nullptr;
     TOSD osd(library.Info(IID_StandinOSD), options);
     TChannelCollection collection(library.Info(IID_StandinChannelCollection), options, channels);
@@ -579,7 +584,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption untilInputEnds(
         QStringLiteral("until-input-ends"),
         QStringLiteral("End, cleanly, when the standard input ends."));
-    parser.addOptions({dataFolder, headless, hang, wrongShape, untilInputEnds});
+    const QCommandLineOption otherOSD(
+        QStringLiteral("other-osd"),
+        QStringLiteral("Describe the data folder method with an argument of another type."));
+    parser.addOptions({dataFolder, headless, hang, wrongShape, untilInputEnds, otherOSD});
     parser.process(*app);
     if (!parser.isSet(dataFolder)) {
         std::fputs("orvane-viewer-standin: --data-folder DIR is required\n", stderr);
@@ -591,6 +599,7 @@ int main(int argc, char** argv) {
         QDir::toNativeSeparators(QDir(parser.value(dataFolder)).absolutePath() + u'/');
     options.Hang = parser.isSet(hang);
     options.Shape = parser.isSet(wrongShape) ? TShape::OneDimension : TShape::Right;
+    options.OtherOSD = parser.isSet(otherOSD);
 
     if (!QuitEventLoopOnTerminationRequest())
         return 1;
