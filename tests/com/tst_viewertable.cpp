@@ -5,6 +5,7 @@
 #include "platform/UViewerTableReader.h"
 
 #include <QTest>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -52,7 +53,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("columnLow");
         QTest::addColumn<qint64>("columns");
         QTest::addColumn<qint64>("count");
-        // -1: the table is read; otherwise a part of the error message.
+        // Empty: the table is read; otherwise a part of the error message.
         QTest::addColumn<QString>("error");
 
         QTest::newRow("rows from 0")
