@@ -20,12 +20,8 @@ int RemainingMs(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 0, 60 * 60 * 1000));
 }
 
-QString FailureText(const QString& call, const QString& why) {
-    return QStringLiteral("DVBViewer automation (%1): %2").arg(call, why);
-}
-
 [[noreturn]] void Fail(const QString& call, const QString& why) {
-    throw EAutomationError(FailureText(call, why));
+    throw EAutomationError(AutomationFailureText(call, why));
 }
 
 QString CannotConnect(const QString& reason) {
@@ -48,6 +44,10 @@ QByteArray RequestLine(const QJsonObject& request) {
     return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
 }
 
+QByteArray ReplyLine(const QJsonObject& reply) {
+    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+}
+
 qint64 CellValue(const QJsonValue& cell) {
     // Integers come as JSON numbers; a fraction is cut the way a variant conversion would.
     const double d = cell.toDouble();
@@ -68,11 +68,50 @@ QJsonObject ParseReply(const QString& call, const QByteArray& reply) {
 
 } // namespace
 
+QString AutomationFailureText(const QString& call, const QString& why) {
+    return QStringLiteral("DVBViewer automation (%1): %2").arg(call, why);
+}
+
+QString AutomationCallName(const QJsonObject& request) {
+    return request.value(u"call").toString();
+}
+
+QByteArray DataFolderReplyLine(const QString& folder) {
+    return ReplyLine(QJsonObject{{QStringLiteral("result"), folder}});
+}
+
+QByteArray GetChannelsReplyLine(const TViewerChannelTable& table) {
+    QJsonArray rows;
+    for (const TViewerTableRow& row : table.Rows) {
+        QJsonArray cells;
+        for (const qint64 cell : row)
+            cells.append(cell);
+        rows.append(cells);
+    }
+    return ReplyLine(QJsonObject{{QStringLiteral("count"), qint64(table.Rows.size())},
+                                 {QStringLiteral("rows"), rows}});
+}
+
+QByteArray SetCurrentChannelNrReplyLine() {
+    return ReplyLine(QJsonObject{{QStringLiteral("result"), true}});
+}
+
+QByteArray ErrorReplyLine(const QString& message) {
+    return ReplyLine(QJsonObject{{QStringLiteral("error"), message}});
+}
+
 TAutomationClient::TAutomationClient(QString socketPath, int timeoutMs)
     : FSocketPath(std::move(socketPath)), FTimeoutMs(timeoutMs) {
 }
 
+TAutomationClient::TAutomationClient(TCarrier carrier) : FCarrier(std::move(carrier)) {
+}
+
 QByteArray TAutomationClient::Call(const QJsonObject& request) const {
+    return FCarrier ? FCarrier(request) : CallOverSocket(request);
+}
+
+QByteArray TAutomationClient::CallOverSocket(const QJsonObject& request) const {
     const QString call = request.value(u"call").toString();
     const QDeadlineTimer deadline(FTimeoutMs);
     QLocalSocket socket;
@@ -289,7 +328,7 @@ void TAutomationCall::Finish(bool replied, const QByteArray& line, const QString
     Stop();
     // Later, from the event loop: the receiver may start the next call or delete this one,
     // which it must not do from inside a signal of our own socket.
-    const QString text = FailureText(CallName(), message);
+    const QString text = AutomationFailureText(CallName(), message);
     QMetaObject::invokeMethod(
         this,
         [this, replied, line, text] {

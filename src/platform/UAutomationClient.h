@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
 
 class QLocalSocket;
@@ -25,7 +26,14 @@ struct TViewerChannelTable {
 
 class TAutomationClient {
 public:
+    // Carries one request to the server and returns its reply line (without its line feed), or
+    // raises EAutomationError; it ends within the time limit whatever the server does.
+    using TCarrier = std::function<QByteArray(const QJsonObject& request)>;
+
+    // Over a local socket, one connection per call.
     explicit TAutomationClient(QString socketPath, int timeoutMs = AutomationTimeoutMs);
+    // Over whatever else reaches the server.
+    explicit TAutomationClient(TCarrier carrier);
 
     // The viewer's data folder, as the viewer reports it (ending with a separator).
     QString DataFolder() const;
@@ -37,9 +45,11 @@ public:
 private:
     // The reply line, without its line feed.
     QByteArray Call(const QJsonObject& request) const;
+    QByteArray CallOverSocket(const QJsonObject& request) const;
 
     QString FSocketPath;
-    int FTimeoutMs;
+    int FTimeoutMs = AutomationTimeoutMs;
+    TCarrier FCarrier;
 };
 
 // The request line of each call (without its line feed).
@@ -95,6 +105,17 @@ private:
 QString ParseDataFolderReply(const QByteArray& line);
 TViewerChannelTable ParseGetChannelsReply(const QByteArray& line);
 void ParseSetCurrentChannelNrReply(const QByteArray& line, int channelNumber);
+
+// The reply lines a server sends, for servers that are reached some other way and answer in
+// kind, so that one reader judges every answer.
+QByteArray DataFolderReplyLine(const QString& folder);
+QByteArray GetChannelsReplyLine(const TViewerChannelTable& table);
+QByteArray SetCurrentChannelNrReplyLine();
+QByteArray ErrorReplyLine(const QString& message);
+// The message of a failed call as every call words it.
+QString AutomationFailureText(const QString& call, const QString& why);
+// The request's "call".
+QString AutomationCallName(const QJsonObject& request);
 
 // The running object registered under exactly this display name; raises EAutomationError
 // when there is none. Nothing is ever started.

@@ -2,7 +2,7 @@
 
 #include "platform/UAutomationClient.h"
 #include "platform/UOrvaneError.h"
-#include "platform/URunningObjects.h"
+#include "platform/UViewerAutomation.h"
 #include "settings/USettings.h"
 #include "ui/UMessages.h"
 #include "viewer/UViewerEnvironment.h"
@@ -147,17 +147,16 @@ void TfrmFolders::btnDetectClick() {
         edtDVBViewerDataFolder->setText(QString());
         return;
     }
-    const std::optional<TRunningObject> viewer = FindRunningObject(ViewerActiveObjectName());
-    if (!viewer) {
+    if (!ActiveObjectRegistration(QString::fromUtf16(ViewerClassID))) {
         ShowErrorMessage(QStringLiteral("DVBViewer is not running."));
         return;
     }
     // The window goes on while the viewer answers (or fails to); further clicks meanwhile
     // ask nothing more. The button keeps its state: disabled, it would pass the focus on to
     // the work folder edit with all its text selected, for the next key to replace.
-    FDetectCall =
-        new TAutomationCall(viewer->Socket, DataFolderRequest(), AutomationTimeoutMs, this);
-    connect(FDetectCall, &TAutomationCall::Replied, this, [this](const QByteArray& line) {
+    FDetectCall = new TActiveObjectCall(QString::fromUtf16(ViewerClassID), DataFolderRequest(),
+                                        AutomationTimeoutMs, this);
+    connect(FDetectCall, &TActiveObjectCall::Replied, this, [this](const QByteArray& line) {
         EndDetect();
         try {
             edtDVBViewerDataFolder->setText(ParseDataFolderReply(line));
@@ -165,7 +164,7 @@ void TfrmFolders::btnDetectClick() {
             ShowErrorMessage(e.Message());
         }
     });
-    connect(FDetectCall, &TAutomationCall::Failed, this, [this](const QString& message) {
+    connect(FDetectCall, &TActiveObjectCall::Failed, this, [this](const QString& message) {
         EndDetect();
         ShowErrorMessage(message);
     });

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class QLineEdit;
-class TAutomationCall;
+class TActiveObjectCall;
 class QPushButton;
 class QTimer;
 
@@ -39,5 +39,5 @@ private:
     QPushButton* llDVBViewerDataFolder = nullptr;
     QTimer* tiDetect = nullptr;
 
-    TAutomationCall* FDetectCall = nullptr;
+    TActiveObjectCall* FDetectCall = nullptr;
 };

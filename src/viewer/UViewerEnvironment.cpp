@@ -4,8 +4,8 @@
 #include "platform/UAutomationClient.h"
 #include "platform/UOrvaneError.h"
 #include "platform/UProcessInfo.h"
-#include "platform/URunningObjects.h"
 #include "platform/UServices.h"
+#include "platform/UViewerAutomation.h"
 #include "settings/USettings.h"
 
 #include <QDir>
@@ -29,8 +29,8 @@ bool IsViewerDisplayName(const QString& displayName) {
 }
 
 bool IsViewerRunning() {
-    for (const TRunningObject& entry : EnumerateRunningObjects()) {
-        if (IsViewerDisplayName(entry.DisplayName))
+    for (const QString& name : RunningObjectDisplayNames()) {
+        if (IsViewerDisplayName(name))
             return true;
     }
     return false;
@@ -45,9 +45,10 @@ bool MayViewerHoldList() {
 }
 
 TAutomationClient ConnectToViewer() {
-    if (!FindRunningObject(ViewerActiveObjectName()))
+    const QString classId = QString::fromUtf16(ViewerClassID);
+    if (!ActiveObjectRegistration(classId))
         throw EAutomationError(QStringLiteral("DVBViewer is not running."));
-    return GetActiveObject(ViewerActiveObjectName());
+    return ConnectToActiveObject(classId);
 }
 
 QString GetViewerDataFolder() {

@@ -1,7 +1,7 @@
 #include "viewer/UViewerLink.h"
 
 #include "platform/UOrvaneError.h"
-#include "platform/URunningObjects.h"
+#include "platform/UViewerAutomation.h"
 #include "viewer/UViewerEnvironment.h"
 
 TViewerLink::TViewerLink(QObject* parent) : QObject(parent) {
@@ -13,10 +13,7 @@ TViewerLink::~TViewerLink() {
 }
 
 std::optional<TViewerLink::TRegistration> TViewerLink::CurrentRegistration() {
-    const std::optional<TRunningObject> entry = FindRunningObject(ViewerActiveObjectName());
-    if (!entry)
-        return std::nullopt;
-    return TRegistration{entry->Pid, entry->Socket};
+    return ActiveObjectRegistration(QString::fromUtf16(ViewerClassID));
 }
 
 bool TViewerLink::TableReadAsked() const {
@@ -78,27 +75,28 @@ void TViewerLink::Start(const TRequest& request) {
         FWaitingTable.reset();
         return;
     }
-    const std::optional<TRunningObject> entry = FindRunningObject(ViewerActiveObjectName());
-    if (!entry) {
+    const std::optional<TRegistration> registration = CurrentRegistration();
+    if (!registration) {
         Fail(request, std::nullopt, QStringLiteral("DVBViewer is not running."));
         StartNext();
         return;
     }
     FCurrent = request;
-    FCurrentRegistration = TRegistration{entry->Pid, entry->Socket};
+    FCurrentRegistration = registration;
     const QJsonObject call = request.Kind == TKind::Table
                                  ? GetChannelsRequest()
                                  : SetCurrentChannelNrRequest(request.ChannelNumber);
-    auto* started = new TAutomationCall(entry->Socket, call, AutomationTimeoutMs, this);
+    auto* started =
+        new TActiveObjectCall(QString::fromUtf16(ViewerClassID), call, AutomationTimeoutMs, this);
     FCall = started;
-    connect(started, &TAutomationCall::Replied, this,
+    connect(started, &TActiveObjectCall::Replied, this,
             [this, started](const QByteArray& line) { Finished(started, line); });
-    connect(started, &TAutomationCall::Failed, this,
+    connect(started, &TActiveObjectCall::Failed, this,
             [this, started](const QString& message) { CallFailed(started, message); });
     started->Start();
 }
 
-void TViewerLink::Finished(TAutomationCall* call, const QByteArray& line) {
+void TViewerLink::Finished(TActiveObjectCall* call, const QByteArray& line) {
     if (call != FCall)
         return;
     const TRequest request = FCurrent;
@@ -120,7 +118,7 @@ void TViewerLink::Finished(TAutomationCall* call, const QByteArray& line) {
     StartNext();
 }
 
-void TViewerLink::CallFailed(TAutomationCall* call, const QString& message) {
+void TViewerLink::CallFailed(TActiveObjectCall* call, const QString& message) {
     if (call != FCall)
         return;
     const TRequest request = FCurrent;

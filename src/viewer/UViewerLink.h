@@ -2,6 +2,8 @@
 
 #include "platform/UAutomationClient.h"
 
+class TActiveObjectCall;
+
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
@@ -51,24 +53,20 @@ private:
         int ChannelNumber = -1;
         bool Automatic = true;
     };
-    // What identifies one run of the viewer: a new process, or a new socket, is a new viewer.
-    struct TRegistration {
-        qint64 Pid = 0;
-        QString Socket;
-        bool operator==(const TRegistration&) const = default;
-    };
+    // What identifies one run of the viewer: a viewer that registers anew is a new viewer.
+    using TRegistration = QString;
 
     static std::optional<TRegistration> CurrentRegistration();
     void StartNext();
     void Start(const TRequest& request);
-    void Finished(TAutomationCall* call, const QByteArray& line);
-    void CallFailed(TAutomationCall* call, const QString& message);
+    void Finished(TActiveObjectCall* call, const QByteArray& line);
+    void CallFailed(TActiveObjectCall* call, const QString& message);
     // Starts the pause and reports the failure.
     void Fail(const TRequest& request, const std::optional<TRegistration>& registration,
               const QString& message);
     void EndCall();
 
-    TAutomationCall* FCall = nullptr;
+    TActiveObjectCall* FCall = nullptr;
     TRequest FCurrent;
     std::optional<TRegistration> FCurrentRegistration;
     std::optional<TRequest> FWaitingTune;
