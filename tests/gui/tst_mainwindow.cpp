@@ -55,6 +55,10 @@ const QStringList AllCommands = {
     QStringLiteral("actFileSave"),
     QStringLiteral("actAppendChecked"),
     QStringLiteral("actAppendUnchecked"),
+    QStringLiteral("actApplyOrder"),
+    QStringLiteral("actExport"),
+    QStringLiteral("actChanges"),
+    QStringLiteral("actCheckDuplicates"),
     QStringLiteral("actInformation"),
     QStringLiteral("actExit"),
     QStringLiteral("actSearch"),
@@ -300,10 +304,10 @@ private Q_SLOTS:
             Words("actToggleBookmark actDeleteAllBookmarks actNoPath actSmallPath actFullPath "
                   "actViewChannelInfo actShowChannelNumbers actCheckAll actInvertChecking "
                   "actExpandTreeView actCollapseTreeView actSearch actCheckingByCategoryAndRoot "
-                  "actEditChannelName actMakeManHappy");
+                  "actEditChannelName actMakeManHappy actCheckDuplicates");
         const QStringList mainNodes = Words("actFileSaveAs actAppendChecked actAppendUnchecked "
                                             "actViewStructure actMakeIPTVXepgReady "
-                                            "actRestoreDeleted");
+                                            "actRestoreDeleted actApplyOrder actExport actChanges");
         const QStringList ticked = Words(
             "actUncheckAll actSaveCheckedAs actDeleteChecked actRenameCategories actRenameRoots "
             "actMoveCheckedToTop actMoveCheckedToBottom actInsertCheckedBefore "
