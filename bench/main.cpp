@@ -32,6 +32,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -599,6 +600,59 @@ void TBench::Sizes(int n) {
         Settle();
         Report("search-step", n, Measure([] {}, [&] { window.Step(true, true); }));
         window.hide();
+    }
+
+    if (Wanted("check-duplicates")) {
+        Open(path);
+        Report("check-duplicates", n, Measure([] {}, [&] { Fire("actCheckDuplicates"); }));
+    }
+
+    if (Wanted("export")) {
+        // The whole list: with nothing ticked there is no question.
+        Open(path);
+        const QString csv = OutFile() + QStringLiteral(".csv");
+        Report("export", n,
+               Measure(
+                   [&] {
+                       QFile::remove(csv);
+                       TDialogSeam::AddFileName(csv);
+                   },
+                   [&] { Fire("actExport"); }));
+        QFile::remove(csv);
+    }
+
+    if (Wanted("changes")) {
+        // Half the list moved: every channel is paired and the kept run is looked for.
+        Open(path);
+        Report("changes", n,
+               Measure(
+                   [&] {
+                       Open(path);
+                       TickHalf();
+                       Fire("actMoveCheckedToTop");
+                   },
+                   [&] { Fire("actChanges"); }));
+    }
+
+    if (Wanted("apply-order")) {
+        // Back to the order of the list on disk after half of it was moved.
+        Report("apply-order", n,
+               Measure(
+                   [&] {
+                       Open(path);
+                       TickHalf();
+                       Fire("actMoveCheckedToTop");
+                       TDialogSeam::AddFileName(path);
+                   },
+                   [&] {
+                       WhenModal([](QWidget* modal) {
+                           if (auto* dialog = qobject_cast<QDialog*>(modal))
+                               dialog->accept();
+                           else
+                               modal->close();
+                       });
+                       Fire("actApplyOrder");
+                   }));
     }
 
     if (Wanted("information")) {
