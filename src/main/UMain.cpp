@@ -773,10 +773,11 @@ void TfrmMain::UpdateActions() {
     const bool canSave = FDocument->IsModified() && !TChannelDocument::IsDVBViewerFile(FileName());
 
     SetEnabled(actFileSave, canSave);
-    for (QAction* a :
-         {actFileSaveAs, actAppendChecked, actAppendUnchecked, actApplyOrder, actExport, actChanges,
-          actViewStructure, actMakeIPTVXepgReady, actRestoreDeleted})
+    for (QAction* a : {actFileSaveAs, actAppendChecked, actAppendUnchecked, actApplyOrder,
+                       actExport, actViewStructure, actMakeIPTVXepgReady, actRestoreDeleted})
         SetEnabled(a, mainHasNodes);
+    // A list emptied by deleting shows there what a save would remove.
+    SetEnabled(actChanges, mainHasNodes || !FileName().isEmpty());
     for (QAction* a : {actSaveCheckedAs, actDeleteChecked, actRenameCategories, actRenameRoots,
                        actMoveCheckedToTop, actMoveCheckedToBottom, actSetGroup,
                        actInsertCheckedBefore, actInsertCheckedAfter, actUncheckAll,

@@ -311,7 +311,9 @@ private Q_SLOTS:
         }
     }
 
-    void theCommandNeedsChannels() {
+    // Without channels or a list file there is nothing to compare; with a list whose every
+    // channel was deleted, what a save would remove is just what the user wants to see.
+    void theCommandNeedsChannelsOrAListFile() {
         QAction* action = F.Action(u"actChanges"_s);
         QVERIFY(action);
         QVERIFY(F.Child<QMenu>("mnFile")->actions().contains(action));
@@ -320,6 +322,15 @@ private Q_SLOTS:
         QVERIFY(F.Load(F.Path(), ListRecords()));
         F->UpdateActions();
         QVERIFY(action->isEnabled());
+
+        Tree().CheckAll();
+        QVERIFY(F.Trigger(u"actDeleteChecked"_s, {.UpdateActionsFirst = true}));
+        QCOMPARE(Tree().TopCount(), 0);
+        TDialogSeam::ClearShown();
+        QVERIFY(F.Trigger(u"actChanges"_s, {.UpdateActionsFirst = true}));
+        const QStringList shown = TDialogSeam::ShownTexts();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(u"\r\nDeleted: 8\r\n"_s), qPrintable(shown[0]));
     }
 };
 
