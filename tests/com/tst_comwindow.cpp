@@ -16,7 +16,9 @@
 #include "viewer/UViewerStartup.h"
 #include "views/UChannelTreeView.h"
 
+#include "viewer/ViewerFixtures.h"
 #include <QAction>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,23 +27,6 @@
 #include <QTimer>
 
 namespace {
-
-TChannelRecBuilder Main(const QString& name, quint16 sid) {
-    return TChannelRecBuilder()
-        .Name(name)
-        .Category(QStringLiteral("Cat"))
-        .Root(QStringLiteral("Root"))
-        .Video()
-        .TunerType(1)
-        .Ids(sid, 1, 1);
-}
-
-QList<TChannelRec> Channels(int count) {
-    QList<TChannelRec> records;
-    for (int i = 0; i < count; ++i)
-        records << Main(QStringLiteral("Channel %1").arg(i), quint16(100 + i));
-    return records;
-}
 
 // What one key press with its turn of the event loop may take: far above the usual few
 // milliseconds, far below the 2 s a call waiting on the window's thread would take.
@@ -105,8 +90,9 @@ private Q_SLOTS:
 
     void saveAndTuneFollowTheViewer() {
         QVERIFY(F.Init({.StopTimer = true}));
-        LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("A"), 10).SubChannel(),
-                        Main(QStringLiteral("B"), 11)});
+        LoadViewerList({ViewerMain(QStringLiteral("A"), 10),
+                        ViewerMain(QStringLiteral("A"), 10).SubChannel(),
+                        ViewerMain(QStringLiteral("B"), 11)});
         Select(1);
         QAction* save = Action("actSaveDVBViewerFile");
         QAction* tune = Action("actTune");
@@ -140,7 +126,7 @@ private Q_SLOTS:
 
     void aHungViewerNeverFreezesTheWindow() {
         QVERIFY(F.Init({.StopTimer = false}));
-        LoadViewerList(Channels(300));
+        LoadViewerList(ViewerChannels(300));
         Select(0);
         QApplication::setActiveWindow(&F.Main());
         QVERIFY(QTest::qWaitForWindowActive(&F.Main()));

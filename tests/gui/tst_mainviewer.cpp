@@ -28,23 +28,6 @@
 
 namespace {
 
-TChannelRecBuilder Main(const QString& name, quint16 sid) {
-    return TChannelRecBuilder()
-        .Name(name)
-        .Category(QStringLiteral("Cat"))
-        .Root(QStringLiteral("Root"))
-        .Video()
-        .TunerType(1)
-        .Ids(sid, 1, 1);
-}
-
-QList<TChannelRec> Channels(int count) {
-    QList<TChannelRec> records;
-    for (int i = 0; i < count; ++i)
-        records << Main(QStringLiteral("Channel %1").arg(i), quint16(100 + i));
-    return records;
-}
-
 // A press and the event loop's turn after it, as a user's key at a time: a window whose loop
 // is stuck in a call takes the whole call's time for it.
 constexpr int PressPauseMs = 50;
@@ -104,7 +87,7 @@ private Q_SLOTS:
     // Ticks by hand, so that each state is checked exactly after one tick.
     void ticksFollowTheRunningViewer() {
         F.Child<QTimer>("tiEnabled")->stop();
-        LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
+        LoadViewerList({ViewerMain(QStringLiteral("A"), 10), ViewerMain(QStringLiteral("B"), 11)});
         Select(1);
         QAction* save = Action("actSaveDVBViewerFile");
         QAction* tune = Action("actTune");
@@ -131,7 +114,7 @@ private Q_SLOTS:
 
     void anUnreachableViewerIsReportedOncePerFailure() {
         F.Child<QTimer>("tiEnabled")->stop();
-        LoadViewerList({Main(QStringLiteral("A"), 10)});
+        LoadViewerList({ViewerMain(QStringLiteral("A"), 10)});
         // Registered as running, but nobody listens on its socket.
         RegisterViewer(F.Path(QStringLiteral("no-such-socket")));
         F->tiEnabledTimer();
@@ -162,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(F.Child<QTimer>("tiEnabled")->interval(), 300);
         QCOMPARE(TfrmMain::EnabledTimerInterval, 300);
         QVERIFY(F.Child<QTimer>("tiEnabled")->isActive());
-        LoadViewerList({Main(QStringLiteral("A"), 10), Main(QStringLiteral("B"), 11)});
+        LoadViewerList({ViewerMain(QStringLiteral("A"), 10), ViewerMain(QStringLiteral("B"), 11)});
         Select(0);
         QAction* save = Action("actSaveDVBViewerFile");
         QAction* tune = Action("actTune");
@@ -182,7 +165,7 @@ private Q_SLOTS:
 
     void aViewerThatStopsAnsweringNeverFreezesTheWindow() {
         const int count = 300;
-        LoadViewerList(Channels(count));
+        LoadViewerList(ViewerChannels(count));
         Select(0);
         FocusTree();
         QAction* save = Action("actSaveDVBViewerFile");

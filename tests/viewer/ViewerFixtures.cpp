@@ -19,6 +19,23 @@ TChannelRecBuilder ViewerChannel() {
     return TChannelRecBuilder().TunerType(ttSatellite).Ids(1, 1, 1).Video();
 }
 
+TChannelRecBuilder ViewerMain(const QString& name, quint16 sid) {
+    return TChannelRecBuilder()
+        .Name(name)
+        .Category(QStringLiteral("Cat"))
+        .Root(QStringLiteral("Root"))
+        .Video()
+        .TunerType(1)
+        .Ids(sid, 1, 1);
+}
+
+QList<TChannelRec> ViewerChannels(int count) {
+    QList<TChannelRec> records;
+    for (int i = 0; i < count; ++i)
+        records << ViewerMain(QStringLiteral("Channel %1").arg(i), quint16(100 + i));
+    return records;
+}
+
 // The stand-in process and the fake viewer use POSIX signals and sockets; the tests that need
 // them are not built elsewhere.
 #ifdef Q_OS_UNIX

@@ -17,6 +17,11 @@
 // A satellite TV channel with service, stream and network 1: the start of the records the
 // viewer's numbering tests build, each changing only the fields it compares.
 TChannelRecBuilder ViewerChannel();
+// A TV channel of root "Root" and category "Cat" with this service ID, and a list of count
+// such channels "Channel 0", "Channel 1", ... with service IDs from 100: the viewer's lists of
+// the main-window tests.
+TChannelRecBuilder ViewerMain(const QString& name, quint16 sid);
+QList<TChannelRec> ViewerChannels(int count);
 
 // orvane-viewer-standin --headless, run for one test.
 class TStandinProcess {
