@@ -6,6 +6,7 @@
 // as running. Everything it registers is removed again when it ends, also when it is asked
 // to end (SIGTERM, Ctrl+C).
 
+#include "StandinApplication.h"
 #include "StandinChannels.h"
 #include "platform/UOrvaneError.h"
 #include "platform/UProcessInfo.h"
@@ -179,24 +180,10 @@ private:
     QLabel* FTunedLabel = nullptr;
 };
 
-bool WantsHeadless(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--headless") == 0)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    // Headless runs need no display at all.
-    std::unique_ptr<QCoreApplication> app;
-    if (WantsHeadless(argc, argv))
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("orvane-viewer-standin"));
+    const std::unique_ptr<QCoreApplication> app = MakeStandinApplication(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stands in for a running DVBViewer."));

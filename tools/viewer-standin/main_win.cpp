@@ -13,6 +13,7 @@
 // one-dimensional array; --other-osd describes the data folder method of its OSD object with
 // an argument of another type, as a viewer of another make might.
 
+#include "StandinApplication.h"
 #include "StandinChannels.h"
 #include "platform/UTerminationRequest.h"
 #include "platform/UViewerCom_win.h"
@@ -480,14 +481,6 @@ private:
 
 #pragma GCC diagnostic pop
 
-bool WantsHeadless(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--headless") == 0)
-            return true;
-    }
-    return false;
-}
-
 class TApartment {
 public:
     TApartment() : FResult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
@@ -562,12 +555,7 @@ int Serve(QCoreApplication& app, const TOptions& options, bool headless, bool un
 } // namespace
 
 int main(int argc, char** argv) {
-    std::unique_ptr<QCoreApplication> app;
-    if (WantsHeadless(argc, argv))
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("orvane-viewer-standin"));
+    const std::unique_ptr<QCoreApplication> app = MakeStandinApplication(argc, argv);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stands in for a running DVBViewer."));
